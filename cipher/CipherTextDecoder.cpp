@@ -1,0 +1,76 @@
+#include "CipherTextDecoder.h"
+
+#include "CipherText.h"
+
+namespace ciphora {
+
+namespace {
+constexpr std::size_t kBatch = 4096;
+
+bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength,
+                                     ReductionObserver onReduction)
+    : kernel_(kernel), maxCodes_(totalLength / kDigitsPerCode), onReduction_(std::move(onReduction)) {
+    pending_.reserve(kBatch);
+}
+
+void CipherTextDecoder::CompleteCode(int value) {
+    while (value > 255) {
+        onReduction_(value);
+        value -= 256;
+    }
+    ++codesRead_;
+    pending_.push_back(static_cast<Byte>(value));
+}
+
+void CipherTextDecoder::Flush(std::string& plain) {
+    if (pending_.empty()) return;
+    const std::size_t start = plain.size();
+    plain.resize(start + pending_.size());
+    kernel_.Decipher(pending_.data(), pending_.size(), firstPending_,
+                     reinterpret_cast<Byte*>(plain.data() + start));
+    firstPending_ += pending_.size();
+    pending_.clear();
+}
+
+void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& plain) {
+    std::size_t i = 0;
+    while (i < size && !ended_) {
+        if (partialDigits_ == 0) {
+            if (codesRead_ >= maxCodes_) {
+                ended_ = true;
+                break;
+            }
+            if (i + 3 <= size && IsDigit(input[i]) && IsDigit(input[i + 1]) && IsDigit(input[i + 2])) {
+                CompleteCode((input[i] - '0') * 100 + (input[i + 1] - '0') * 10 + (input[i + 2] - '0'));
+                i += 3;
+                if (pending_.size() == kBatch) Flush(plain);
+                continue;
+            }
+        }
+        const Byte c = input[i++];
+        if (!IsDigit(c)) continue;
+        partialValue_ = partialValue_ * 10 + (c - '0');
+        if (++partialDigits_ == 3) {
+            CompleteCode(partialValue_);
+            partialValue_ = 0;
+            partialDigits_ = 0;
+            if (pending_.size() == kBatch) Flush(plain);
+        }
+    }
+    Flush(plain);
+}
+
+void CipherTextDecoder::Finish(std::string& plain) {
+    if (partialDigits_ > 0) {
+        CompleteCode(partialValue_);
+        partialValue_ = 0;
+        partialDigits_ = 0;
+    }
+    ended_ = true;
+    Flush(plain);
+}
+
+}  // namespace ciphora

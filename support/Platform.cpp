@@ -1,0 +1,75 @@
+#include "Platform.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace ciphora {
+
+std::string Platform::CommandLine() const { return {}; }
+
+std::string Platform::ApplicationDirectory() const {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return std::filesystem::current_path().string();
+    return executable.parent_path().string();
+}
+
+void Platform::ProcessEvents() {}
+
+void Platform::SetMousePointer(MousePointer) {}
+
+float Platform::SecondsSinceMidnight() const {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const auto sinceEpoch = now.time_since_epoch();
+    const double fraction =
+        std::chrono::duration<double>(sinceEpoch - std::chrono::floor<std::chrono::seconds>(sinceEpoch)).count();
+    return static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction);
+}
+
+double Platform::MonotonicSeconds() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::tm Platform::LocalTime() const {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+void Platform::Beep() {
+    std::fputc('\a', stderr);
+    std::fflush(stderr);
+}
+
+void Platform::ShowLogMessage(std::string_view) {}
+
+namespace {
+Platform& DefaultPlatform() {
+    static Platform platform;
+    return platform;
+}
+Platform* installed = nullptr;
+}  // namespace
+
+Platform& CurrentPlatform() { return installed ? *installed : DefaultPlatform(); }
+
+ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(installed) { installed = &platform; }
+
+ScopedPlatform::~ScopedPlatform() { installed = previous_; }
+
+std::string AppFile(std::string_view name) {
+    std::string path = AppPath();
+    path += kPathSeparator;
+    path += name;
+    return path;
+}
+
+}  // namespace ciphora

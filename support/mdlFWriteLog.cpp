@@ -1,0 +1,127 @@
+#include "mdlFWriteLog.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "Platform.h"
+#include "RuntimeError.h"
+#include "Text.h"
+
+namespace ciphora {
+
+namespace {
+
+constexpr auto kLockPatience = std::chrono::seconds(2);
+constexpr auto kLockRetryPause = std::chrono::milliseconds(5);
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+std::string UpperCase(std::string_view text) {
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper;
+}
+
+// Messages of the plain progress kinds skip the extra pass of event
+// processing before the write; everything else gets it.
+bool WantsExtraEventPass(std::string_view message) {
+    const std::string upper = UpperCase(message);
+    if (Contains(upper, "TRAPPED ERROR") || Contains(upper, "VERBINDUNG") || Contains(upper, "ILLEGAL")) return true;
+    if (Contains(message, "noch nicht getan")) return false;
+    if (Contains(message, "existiert nicht")) return true;
+    return !message.starts_with("INFO");
+}
+
+std::string TimeStamp(const std::tm& time) {
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &time);
+    return std::string(text, length);
+}
+
+// Waits, within bounds, for writers of other processes to finish their entry.
+bool LockForWriting(int descriptor) {
+    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    while (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
+    return true;
+}
+
+void WriteAll(int descriptor, std::string_view data, std::string_view path) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(descriptor, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(descriptor);
+            throw FileError(error, path);
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+}  // namespace
+
+void FWriteLog(std::string_view message, std::string_view logPath) {
+    Platform& platform = CurrentPlatform();
+    platform.ProcessEvents();
+    platform.ProcessEvents();
+    if (WantsExtraEventPass(message)) platform.ProcessEvents();
+
+    const std::string_view text = TrimBlanks(message);
+    platform.ShowLogMessage(text);
+
+    const std::string path = IsBlank(logPath) ? AppFile(kDefaultLogName) : std::string(logPath);
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        platform.Beep();
+        return;
+    }
+    if (!LockForWriting(descriptor)) {
+        ::close(descriptor);
+        platform.Beep();
+        return;
+    }
+
+    std::string entry;
+    entry.reserve(text.size() + 24);
+    entry += '"';
+    entry += text;
+    entry += ' ';
+    entry += TimeStamp(platform.LocalTime());
+    entry += "\"\r\n";
+    WriteAll(descriptor, entry, path);
+    if (::close(descriptor) != 0) throw FileError(errno, path);
+}
+
+std::string TrappedErrorMessage(std::string_view owner, std::string_view procedure, std::int32_t number,
+                                std::string_view description) {
+    std::string message = "TRAPPED ERROR!: ";
+    message += owner;
+    message += '.';
+    message += procedure;
+    message += "-Error: ";
+    message += std::to_string(number);
+    if (!description.empty()) {
+        message += ' ';
+        message += description;
+    }
+    return message;
+}
+
+void LogTrappedError(std::string_view owner, std::string_view procedure, std::int32_t number,
+                     std::string_view description) {
+    FWriteLog(TrappedErrorMessage(owner, procedure, number, description), "");
+}
+
+}  // namespace ciphora

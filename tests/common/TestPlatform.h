@@ -1,0 +1,67 @@
+#pragma once
+
+#include <ctime>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/Platform.h"
+
+namespace ciphora::testing {
+
+// A temporary directory that is removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& contents);
+
+// A platform whose application directory is a temporary folder, whose event
+// pump, beep and log display only count, and whose clocks tests can set.
+class TestPlatform : public Platform {
+public:
+    TestPlatform();
+
+    std::string CommandLine() const override { return commandLine; }
+    std::string ApplicationDirectory() const override { return directory.Path().string(); }
+    void ProcessEvents() override { ++eventPasses; }
+    void SetMousePointer(MousePointer shape) override { pointers.push_back(shape); }
+    float SecondsSinceMidnight() const override;
+    double MonotonicSeconds() const override;
+    std::tm LocalTime() const override { return localTime; }
+    void Beep() override { ++beeps; }
+    void ShowLogMessage(std::string_view message) override { shown.emplace_back(message); }
+
+    // The log file of the application directory, as text.
+    std::string Log() const;
+    std::vector<std::string> LogMessages() const;
+
+    TempDir directory;
+    std::string commandLine;
+    int eventPasses = 0;
+    int beeps = 0;
+    std::vector<MousePointer> pointers;
+    std::vector<std::string> shown;
+    std::tm localTime{};
+    // Readings handed out one by one; once used up, the clocks stand still at
+    // the last reading.
+    mutable std::deque<double> monotonicReadings;
+    mutable std::deque<float> timerReadings;
+
+private:
+    ScopedPlatform installed_;
+};
+
+}  // namespace ciphora::testing
