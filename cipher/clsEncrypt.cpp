@@ -7,6 +7,9 @@
 #include "CipherKernel.h"
 #include "CipherText.h"
 #include "CipherTextDecoder.h"
+#include "EncipherYields.h"
+#include "FileStreams.h"
+#include "support/mdlFileExist.h"
 #include "support/Platform.h"
 #include "support/Text.h"
 #include "support/mdlFWriteLog.h"
@@ -15,12 +18,17 @@ namespace ciphora {
 
 namespace {
 
-// Enciphering hands control to the event loop whenever its staging block of
-// 1000 lines overflows: after 20,020 characters and every 20,000 after that.
-constexpr std::uint64_t kFirstYieldAt = 20020;
-constexpr std::uint64_t kYieldEvery = 20000;
-
 void LogReduction(int code) { FWriteLog("lngascii>255" + std::to_string(code), ""); }
+
+FileResult LoadFailed(const std::string& in) {
+    FWriteLog("Error loading file to RichTextBox: " + in, "");
+    return kInputBlank;
+}
+
+FileResult SaveFailed(const std::string& out) {
+    FWriteLog("Error saving file from RichTextBox: " + out, "");
+    return kOutputNotSaved;
+}
 
 const Byte* Bytes(std::string_view text) { return reinterpret_cast<const Byte*>(text.data()); }
 
@@ -61,10 +69,9 @@ std::string clsEncrypt::EncryptString(std::string_view StringIn) {
     std::string cipherText(CipherTextSize(count), '\0');
     Byte* out = reinterpret_cast<Byte*>(cipherText.data());
     std::uint64_t done = 0;
-    for (std::uint64_t yieldAt = kFirstYieldAt; yieldAt <= count; yieldAt += kYieldEvery) {
-        out = kernel.Encipher(Bytes(StringIn) + done, yieldAt - done, done, out);
-        done = yieldAt;
-        DoEvents();
+    for (EncipherYields yields; yields.Next() <= count; yields.After(done)) {
+        out = kernel.Encipher(Bytes(StringIn) + done, yields.Next() - done, done, out);
+        done = yields.Next();
     }
     out = kernel.Encipher(Bytes(StringIn) + done, count - done, done, out);
     if (count % kCodesPerLine != 0) {
@@ -90,6 +97,48 @@ std::string clsEncrypt::DeEncryptString(std::string_view StringIn) {
     decoder.Finish(plain);
     RecordFigures(started, static_cast<double>(length) / kDigitsPerCode);
     return plain;
+}
+
+std::int32_t clsEncrypt::EncryptFile(std::string FileNameIn, std::string FileNameOut) {
+    return CipherFile(FileNameIn, FileNameOut, Direction::Encipher);
+}
+
+std::int32_t clsEncrypt::DeEncryptFile(std::string FileNameIn, std::string FileNameOut) {
+    return CipherFile(FileNameIn, FileNameOut, Direction::Decipher);
+}
+
+std::int32_t clsEncrypt::CipherFile(const std::string& in, const std::string& out, Direction direction) {
+    if (FileExist(in) == 0) {
+        FWriteLog("input file does not exist!: " + in, "");
+        return kInputMissing;
+    }
+    try {
+        const ReadOnlyFile input(in);
+        if (IsBlankFile(input)) return LoadFailed(in);
+        const std::optional<CipherKey> key = AcceptKey();
+        if (!key) return kKeyRefused;
+
+        AtomicFileWriter output(out);
+        const CipherKernel kernel(tables_, *key);
+        const double started = CurrentPlatform().MonotonicSeconds();
+        const auto length = static_cast<double>(input.Size());
+        if (direction == Direction::Encipher) {
+            EncipherStream(kernel, input, output);
+            stringLen_ = SaturatedLong(length);
+            RecordFigures(started, length);
+        } else {
+            DecipherStream(kernel, input, output, LogReduction);
+            stringLen_ = SaturatedLong(std::floor(length / kDigitsPerCode));
+            RecordFigures(started, length / kDigitsPerCode);
+        }
+        output.Commit();
+    } catch (const ReadFailure&) {
+        return LoadFailed(in);
+    } catch (const WriteFailure&) {
+        return SaveFailed(out);
+    }
+    if (FileExist(out) == 0) return SaveFailed(out);
+    return kFileDone;
 }
 
 }  // namespace ciphora

@@ -10,6 +10,16 @@
 
 namespace ciphora {
 
+// Results of EncryptFile and DeEncryptFile. The output is replaced only on
+// kFileDone; every other result leaves it as it was.
+enum FileResult : std::int32_t {
+    kFileDone = 0,
+    kInputMissing = 1,
+    kInputBlank = 2,  // also what an input that cannot be read gives
+    kOutputNotSaved = 3,
+    kKeyRefused = 4,
+};
+
 // The cipher engine: a key text, the substitution tables, a few stored values
 // for the caller, and the figures of the last string operation.
 class clsEncrypt {
@@ -36,6 +46,12 @@ public:
     void FileNameOut(std::string vData) { fileNameOut_ = std::move(vData); }
     const std::string& FileNameOut() const { return fileNameOut_; }
 
+    // Deciphers the cipher-text file FileNameIn into FileNameOut; a
+    // FileResult.
+    std::int32_t DeEncryptFile(std::string FileNameIn, std::string FileNameOut);
+    // Enciphers the text file FileNameIn into FileNameOut; a FileResult.
+    std::int32_t EncryptFile(std::string FileNameIn, std::string FileNameOut);
+
     void KKey(std::string vData) { kKey_ = std::move(vData); }
     const std::string& KKey() const { return kKey_; }
 
@@ -50,6 +66,8 @@ public:
 private:
     // Trims KKey and checks it; a refusal is logged and gives no key.
     std::optional<CipherKey> AcceptKey();
+    enum class Direction { Encipher, Decipher };
+    std::int32_t CipherFile(const std::string& in, const std::string& out, Direction direction);
     // Sets Sseconds, and SecsPerMeg when `characters` is not 0, for a run
     // that started at `started` on the monotonic clock.
     void RecordFigures(double started, double characters);

@@ -6,6 +6,7 @@
 
 #include "cipher/CipherKey.h"
 #include "cipher/SubstitutionTables.h"
+#include "common/TestPlatform.h"
 
 namespace ciphora::testing {
 
@@ -81,8 +82,5 @@ private:
     const SubstitutionTables& tables_;
     CipherKey key_;
 };
-
-// Random bytes, every value 0..255 possible, from a fixed seed.
-std::string RandomBytes(std::size_t size, unsigned seed);
 
 }  // namespace ciphora::testing

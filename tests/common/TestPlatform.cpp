@@ -76,8 +76,6 @@ std::vector<std::string> TestPlatform::LogMessages() const {
 
 }  // namespace ciphora::testing
 
-#include "ReferenceCipher.h"
-
 namespace ciphora::testing {
 
 std::string RandomBytes(std::size_t size, unsigned seed) {

@@ -26,6 +26,8 @@ private:
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+// Random bytes, every value 0..255 possible, from a fixed seed.
+std::string RandomBytes(std::size_t size, unsigned seed);
 void WriteFile(const std::filesystem::path& path, const std::string& contents);
 
 // A platform whose application directory is a temporary folder, whose event

@@ -1,0 +1,115 @@
+#include "mdlMain.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "cipher/LenientNumber.h"
+#include "cipher/clsEncrypt.h"
+#include "support/Platform.h"
+#include "support/Text.h"
+#include "support/mdlFWriteLog.h"
+#include "support/mdlFileExist.h"
+
+namespace ciphora {
+
+std::int32_t ErrTrapLevel = 0;
+
+namespace {
+
+constexpr std::string_view kGeneralForm =
+    "Incorrect Key - should be in the form of ENC123456789012345 or DENC123456789012345 - 15 digits in length";
+constexpr std::string_view kEncLength =
+    "Incorrect Key - should be in the form of ENC123456789012345 - 15 digits in length";
+constexpr std::string_view kDencLength =
+    "Incorrect Key - should be in the form of DENC123456789012345 - 15 digits in length";
+constexpr std::string_view kInputTxtMissing =
+    "Input file input.txt does not exist or is in wrong directory - must be in the same directory as Ciphora.exe";
+constexpr std::string_view kOutputTxtMissing =
+    "Input file output.txt does not exist or is in wrong directory - must be in the same directory as Ciphora.exe";
+constexpr std::string_view kGroupRange =
+    "Incorrect Key - should be in the form of ENC001255001255001 or DENC001255001255001 - each of the 5 x 3 digit "
+    "code should be between 001 and 255";
+
+struct Mode {
+    std::string_view prefix;
+    std::string_view lengthRefusal;
+    std::string_view inputName;
+    std::string_view missingRefusal;
+    std::string_view outputName;
+};
+
+constexpr Mode kEncipher{"ENC", kEncLength, "input.txt", kInputTxtMissing, "output.txt"};
+constexpr Mode kDecipher{"DENC", kDencLength, "output.txt", kOutputTxtMissing, "input.txt"};
+
+std::string Normalise(std::string_view commandLine) {
+    std::string line(TrimBlanks(commandLine));
+    std::transform(line.begin(), line.end(), line.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return line;
+}
+
+int Refuse(std::string_view message, int status) {
+    FWriteLog(message, "");
+    return status;
+}
+
+// The command line accepts groups 1..255 only, although the cipher itself
+// takes 0.
+bool GroupsInRange(std::string_view keyDigits) {
+    for (std::size_t group = 0; group < kKeyGroups; ++group) {
+        const auto value = ReadKeyGroup(keyDigits.substr(group * kKeyGroupWidth, kKeyGroupWidth));
+        if (!value || *value < 1 || *value > 255) return false;
+    }
+    return true;
+}
+
+int StatusOf(std::int32_t fileResult) {
+    switch (fileResult) {
+        case kFileDone: return kExitDone;
+        case kInputMissing: return kExitNoInput;
+        case kInputBlank: return kExitDataError;
+        case kOutputNotSaved: return kExitCantCreate;
+        default: return kExitUsage;
+    }
+}
+
+int Run(const Mode& mode, const std::string& keyDigits) {
+    Platform& platform = CurrentPlatform();
+    const std::string input = AppFile(mode.inputName);
+    const std::string output = AppFile(mode.outputName);
+    platform.SetMousePointer(MousePointer::Busy);
+    std::int32_t result;
+    {
+        clsEncrypt cipher;
+        cipher.KKey(keyDigits);
+        if (&mode == &kEncipher) {
+            cipher.FileNameIn(input);
+            cipher.FileNameOut(output);
+            result = cipher.EncryptFile(input, output);
+        } else {
+            result = cipher.DeEncryptFile(input, output);
+        }
+        DoEvents();
+    }
+    platform.SetMousePointer(MousePointer::Default);
+    return StatusOf(result);
+}
+
+}  // namespace
+
+int Main() {
+    const std::string line = Normalise(CurrentPlatform().CommandLine());
+    const Mode* mode = line.starts_with(kEncipher.prefix)   ? &kEncipher
+                       : line.starts_with(kDecipher.prefix) ? &kDecipher
+                                                            : nullptr;
+    if (!mode) return Refuse(kGeneralForm, kExitUsage);
+
+    const std::string keyDigits = line.substr(mode->prefix.size());
+    if (keyDigits.size() != kKeyLength) return Refuse(mode->lengthRefusal, kExitUsage);
+    if (FileExist(AppFile(mode->inputName)) != 1) return Refuse(mode->missingRefusal, kExitNoInput);
+    if (!GroupsInRange(keyDigits)) return Refuse(kGroupRange, kExitUsage);
+    return Run(*mode, keyDigits);
+}
+
+}  // namespace ciphora

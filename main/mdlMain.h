@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+namespace ciphora {
+
+// Arms the reader's error traps when 1 or more; 0 at start, and nothing in
+// the program changes it.
+extern std::int32_t ErrTrapLevel;
+
+// Exit statuses of the batch program, in the sysexits tradition.
+enum ExitStatus : int {
+    kExitDone = 0,
+    kExitUsage = 64,        // command line or key refused
+    kExitDataError = 65,    // input blank or unreadable
+    kExitNoInput = 66,      // input file missing
+    kExitCantCreate = 73,   // output could not be written
+    kExitIoError = 74,      // a run-time error of the log itself
+};
+
+// The batch program: reads the command line, refuses it into the log or runs
+// one encipherment ("ENC" + 15 key characters: input.txt into output.txt) or
+// decipherment ("DENC" + 15 key characters: output.txt into input.txt) in
+// the application directory. Returns the exit status.
+int Main();
+
+}  // namespace ciphora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "FileErrors.h"
+
+namespace ciphora {
+
+// Writes a file so that it appears complete or not at all: the data goes to
+// a temporary file in the target's directory, which Commit flushes to disk
+// and renames over the target. Until then the previous target stays as it
+// was; a writer destroyed without Commit leaves no trace. The target may be
+// the very file that is being read. Failures raise WriteFailure.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string targetPath);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void Write(const void* data, std::size_t size);
+    void Write(std::string_view data) { Write(data.data(), data.size()); }
+    void Commit();
+
+private:
+    [[noreturn]] void Fail(int error);
+    void Discard();
+
+    std::string target_;
+    std::string directory_;
+    std::string temporaryName_;  // empty while the file has no name yet
+    int descriptor_ = -1;
+    bool committed_ = false;
+};
+
+// Removes temporary files that writers killed before their commit left
+// beside `targetPath`.
+void RemoveStaleTemporaries(const std::string& targetPath);
+
+}  // namespace ciphora

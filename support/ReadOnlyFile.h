@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "FileErrors.h"
+
+namespace ciphora {
+
+// An input file opened for reading by position. Failures raise ReadFailure.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const std::string& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // The size when the file was opened.
+    std::uint64_t Size() const { return size_; }
+    // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+
+private:
+    std::string path_;
+    int descriptor_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace ciphora

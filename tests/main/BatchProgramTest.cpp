@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <optional>
+
+#include "common/TestPlatform.h"
+
+namespace ciphora {
+namespace {
+
+using testing::RandomBytes;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+constexpr const char* kKey = "117032209004188";
+const std::string kGeneral =
+    "Incorrect Key - should be in the form of ENC123456789012345 or DENC123456789012345 - 15 digits in length";
+const std::string kEncLength = "Incorrect Key - should be in the form of ENC123456789012345 - 15 digits in length";
+const std::string kDencLength = "Incorrect Key - should be in the form of DENC123456789012345 - 15 digits in length";
+const std::string kNoInputTxt =
+    "Input file input.txt does not exist or is in wrong directory - must be in the same directory as Ciphora.exe";
+const std::string kNoOutputTxt =
+    "Input file output.txt does not exist or is in wrong directory - must be in the same directory as Ciphora.exe";
+const std::string kRange =
+    "Incorrect Key - should be in the form of ENC001255001255001 or DENC001255001255001 - each of the 5 x 3 digit code "
+    "should be between 001 and 255";
+
+struct Outcome {
+    int status = -1;
+    std::string errors;  // what the program wrote on standard error
+};
+
+// The real batch program, copied into a directory of its own.
+class BatchProgram {
+public:
+    BatchProgram() {
+        std::filesystem::copy_file(CIPHORA_EXECUTABLE, dir.Path() / "ciphora");
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+    }
+
+    Outcome Run(const std::vector<std::string>& arguments, std::optional<rlim_t> fileSizeLimit = std::nullopt) const {
+        const std::string program = dir.File("ciphora");
+        const std::string errors = scratch.File("stderr");
+        const pid_t child = fork();
+        if (child == 0) {
+            const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            dup2(fd, 2);
+            if (fileSizeLimit) {
+                const rlimit limit{*fileSizeLimit, *fileSizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(errors)};
+    }
+
+    std::string Path(const std::string& name) const { return dir.File(name); }
+    std::string Read(const std::string& name) const { return ReadFile(dir.Path() / name); }
+    void Write(const std::string& name, const std::string& contents) const { WriteFile(dir.Path() / name, contents); }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path() / name); }
+
+    // The messages of the log entries, without their time stamps.
+    std::vector<std::string> LogMessages() const {
+        std::vector<std::string> messages;
+        const std::string log = Read("VbAppErrorLog.txt");
+        for (std::size_t start = 0; start < log.size();) {
+            const std::size_t end = log.find("\"\r\n", start);
+            if (end == std::string::npos) break;
+            messages.push_back(log.substr(start + 1, end - start - 1 - 20));
+            start = end + 3;
+        }
+        return messages;
+    }
+
+    std::size_t Entries() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()), {}));
+    }
+
+private:
+    TempDir dir;
+    TempDir scratch;
+};
+
+struct DecisionCase {
+    std::vector<std::string> arguments;
+    bool inputPresent;
+    std::string logged;  // empty: accepted
+    int status;
+};
+
+TEST(BatchProgram, FollowsTheDecisionTable) {
+    const std::string key(kKey);
+    const DecisionCase cases[] = {
+        {{}, true, kGeneral, 64},
+        {{"   "}, true, kGeneral, 64},
+        {{"/ENC" + key}, true, kGeneral, 64},
+        {{"XENC" + key}, true, kGeneral, 64},
+        {{"ENC" + key}, true, "", 0},
+        {{"enc" + key}, true, "", 0},
+        {{"Enc" + key + "   "}, true, "", 0},
+        {{"  ENC" + key}, true, "", 0},
+        {{"ENC001001001001001"}, true, "", 0},
+        {{"ENC255255255255255"}, true, "", 0},
+        {{"ENC", key}, true, kEncLength, 64},
+        {{"ENC"}, true, kEncLength, 64},
+        {{"ENCRYPT"}, true, kEncLength, 64},
+        {{"ENC" + key + "X"}, true, kEncLength, 64},
+        {{"ENC" + key + "\t"}, true, kEncLength, 64},
+        {{"ENC" + std::string(5000, '1')}, true, kEncLength, 64},
+        {{"ENC\xe9\xe9\xe9" + key.substr(3)}, true, kRange, 64},
+        {{"ENC000032209004188"}, true, kRange, 64},
+        {{"ENC000032209004188"}, false, kNoInputTxt, 66},
+        {{"ENC117256209004188"}, true, kRange, 64},
+        {{"ENC1170322090049E9"}, true, kRange, 64},
+        {{"ENC-01032209004188"}, true, kRange, 64},
+        {{"ENC" + key}, false, kNoInputTxt, 66},
+        {{"DENC" + key}, false, kNoOutputTxt, 66},
+        {{"DENC12"}, false, kDencLength, 64},
+        {{"denc" + key + "0"}, true, kDencLength, 64},
+    };
+    for (const DecisionCase& c : cases) {
+        BatchProgram program;
+        if (c.inputPresent) program.Write("input.txt", "plain text\r\n");
+        const Outcome outcome = program.Run(c.arguments);
+        const std::string shown = c.arguments.empty() ? "(none)" : c.arguments[0].substr(0, 30);
+        EXPECT_EQ(outcome.status, c.status) << shown;
+        if (c.logged.empty() && c.status == 0) {
+            EXPECT_EQ(program.LogMessages(), std::vector<std::string>{}) << shown;
+            EXPECT_TRUE(program.Exists("output.txt")) << shown;
+        } else if (!c.logged.empty()) {
+            EXPECT_EQ(program.LogMessages(), std::vector<std::string>{c.logged}) << shown;
+            EXPECT_EQ(outcome.errors, c.logged + "\n") << shown;
+            EXPECT_FALSE(program.Exists("output.txt")) << shown;
+        }
+    }
+}
+
+TEST(BatchProgram, AKeyTheCipherRefusesWritesNothing) {
+    // The command line checks the groups as they stand; the cipher trims the
+    // key first and then finds only fourteen characters.
+    BatchProgram program;
+    program.Write("input.txt", "plain");
+    const Outcome outcome = program.Run({"ENC", "01002003004005"});
+    EXPECT_EQ(outcome.status, 64);
+    EXPECT_EQ(program.LogMessages(), std::vector<std::string>{"No Key Provided!"});
+    EXPECT_FALSE(program.Exists("output.txt"));
+}
+
+TEST(BatchProgram, EncipherThenDecipherRestoresTheInputExactly) {
+    const std::string texts[] = {
+        "Line one\r\nLine two\r\n", "lf\nonly\n", std::string("nul\0bytes\0", 10), "high \xe4\xf6\xfc\xff\x80 bytes",
+        "x", std::string(20, 'a'), std::string(21, 'b'), RandomBytes(100000, 42),
+    };
+    for (const std::string& text : texts) {
+        BatchProgram program;
+        program.Write("input.txt", text);
+        ASSERT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 0);
+        const std::string cipherText = program.Read("output.txt");
+        EXPECT_EQ(cipherText.size(), 3 * text.size() + 2 * ((text.size() + 19) / 20));
+        std::filesystem::remove(program.Path("input.txt"));
+        ASSERT_EQ(program.Run({"DENC" + std::string(kKey)}).status, 0);
+        EXPECT_EQ(program.Read("input.txt"), text);
+        EXPECT_EQ(program.Read("output.txt"), cipherText);
+        EXPECT_EQ(program.Entries(), 3u) << "program, input and output only";
+    }
+}
+
+TEST(BatchProgram, BlankInputIsRefusedWithoutOutput) {
+    BatchProgram program;
+    program.Write("input.txt", "      ");
+    const Outcome outcome = program.Run({"ENC" + std::string(kKey)});
+    EXPECT_EQ(outcome.status, 65);
+    EXPECT_EQ(program.LogMessages(), std::vector<std::string>{"Error loading file to RichTextBox: " + program.Path("input.txt")});
+    EXPECT_FALSE(program.Exists("output.txt"));
+}
+
+TEST(BatchProgram, MissingInputLeavesAnExistingOutputAlone) {
+    BatchProgram program;
+    program.Write("output.txt", "earlier cipher text");
+    EXPECT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 66);
+    EXPECT_EQ(program.Read("output.txt"), "earlier cipher text");
+}
+
+TEST(BatchProgram, AnOutputThatCannotBeWrittenKeepsTheOldOne) {
+    for (const char* mode : {"ENC", "DENC"}) {
+        BatchProgram program;
+        const std::string plain = RandomBytes(10000, 3);
+        program.Write("input.txt", plain);
+        ASSERT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 0);
+        const std::string cipherText = program.Read("output.txt");
+        const std::string target = std::string(mode) == "ENC" ? "output.txt" : "input.txt";
+        program.Write(target, "old contents");
+
+        const Outcome outcome = program.Run({mode + std::string(kKey)}, 2000);
+        EXPECT_EQ(outcome.status, 73) << mode;
+        EXPECT_EQ(program.LogMessages().back(), "Error saving file from RichTextBox: " + program.Path(target)) << mode;
+        EXPECT_EQ(program.Read(target), "old contents") << mode;
+        EXPECT_EQ(program.Entries(), 4u) << mode << ": program, input, output and log only";
+    }
+}
+
+}  // namespace
+}  // namespace ciphora
