@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Ciphora need, when
-# any of them is missing.
+# any of them is missing; further package names may be given as arguments.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -23,6 +23,9 @@ public:
     virtual std::string ApplicationDirectory() const;
     // Lets the user interface handle its pending events once.
     virtual void ProcessEvents();
+    // Waits for the user's next input and handles it; where the program
+    // waits for a key press. Without a user interface it only processes.
+    virtual void WaitForEvents() { ProcessEvents(); }
     virtual void SetMousePointer(MousePointer shape);
     // Seconds since local midnight, single precision, as the time-of-day
     // timer has always delivered them.

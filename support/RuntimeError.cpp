@@ -10,6 +10,7 @@ std::string ErrorDescription(std::int32_t number) {
     switch (number) {
         case kInvalidProcedureCall: return "Invalid procedure call or argument";
         case kOverflow: return "Overflow";
+        case kOutOfMemory: return "Out of memory";
         case kSubscriptOutOfRange: return "Subscript out of range";
         case kBadFileNameOrNumber: return "Bad file name or number";
         case kFileNotFound: return "File not found";
@@ -20,6 +21,7 @@ std::string ErrorDescription(std::int32_t number) {
         case kPermissionDenied: return "Permission denied";
         case kPathFileAccessError: return "Path/File access error";
         case kPathNotFound: return "Path not found";
+        case kObjectNotSet: return "Object variable or With block variable not set";
         default: return "Application-defined or object-defined error";
     }
 }

@@ -22,6 +22,7 @@ namespace ciphora {
 enum ErrorNumber : std::int32_t {
     kInvalidProcedureCall = 5,
     kOverflow = 6,
+    kOutOfMemory = 7,
     kSubscriptOutOfRange = 9,
     kBadFileNameOrNumber = 52,
     kFileNotFound = 53,
@@ -32,6 +33,7 @@ enum ErrorNumber : std::int32_t {
     kPermissionDenied = 70,
     kPathFileAccessError = 75,
     kPathNotFound = 76,
+    kObjectNotSet = 91,
 };
 
 // The description text that goes with an error number.
