@@ -98,6 +98,8 @@ private:
     // File commands.
     void EncryptFileCommand();
     void DeEncryptFileCommand();
+    using FileOperation = std::int32_t (clsEncrypt::*)(std::string, std::string);
+    void RunFileOperation(std::string_view procedure, bool enableAfter, FileOperation operation);
     void EncFile();
     void DeEncFile();
     void CopyBytes();

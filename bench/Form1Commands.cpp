@@ -201,21 +201,17 @@ void Form1::MakeNewKeyArray() {
 // ---- File commands ----
 
 void Form1::EncryptFileCommand() {
-    RunCommand("Command11_Click", {false, false, true, true, true, true, true, true}, [this](Steps& steps) {
-        std::string input;
-        std::int32_t result = 0;
-        steps.Do([&] {
-            const std::string typed(TrimBlanks(RichTextBox1->Text()));
-            input = drives_.Map(typed.empty() ? kDornOutput : typed);
-        });
-        steps.Do([this] { RichTextBox1->SetText(""); });
-        steps.Do([&] { result = cipher_->EncryptFile(input, drives_.Map(kDornOutput)); });
-        steps.Do([&] { RichTextBox1->SetText(Decimal(result)); });
-    });
+    RunFileOperation("Command11_Click", true, &clsEncrypt::EncryptFile);
 }
 
 void Form1::DeEncryptFileCommand() {
-    RunCommand("Command12_Click", {false, false, true, true, true, true, true, false}, [this](Steps& steps) {
+    RunFileOperation("Command12_Click", false, &clsEncrypt::DeEncryptFile);
+}
+
+// The path typed into the upper area (or the fixed file) through the cipher's
+// file operation into the fixed file, showing the operation's result.
+void Form1::RunFileOperation(std::string_view procedure, bool enableAfter, FileOperation operation) {
+    RunCommand(procedure, {false, false, true, true, true, true, true, enableAfter}, [this, operation](Steps& steps) {
         std::string input;
         std::int32_t result = 0;
         steps.Do([&] {
@@ -223,7 +219,7 @@ void Form1::DeEncryptFileCommand() {
             input = drives_.Map(typed.empty() ? kDornOutput : typed);
         });
         steps.Do([this] { RichTextBox1->SetText(""); });
-        steps.Do([&] { result = cipher_->DeEncryptFile(input, drives_.Map(kDornOutput)); });
+        steps.Do([&] { result = ((*cipher_).*operation)(input, drives_.Map(kDornOutput)); });
         steps.Do([&] { RichTextBox1->SetText(Decimal(result)); });
     });
 }
