@@ -12,8 +12,28 @@ bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 
 CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength,
                                      ReductionObserver onReduction)
-    : kernel_(kernel), maxCodes_(totalLength / kDigitsPerCode), onReduction_(std::move(onReduction)) {
+    : CipherTextDecoder(kernel, totalLength, 0, std::move(onReduction)) {}
+
+CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength, std::uint64_t codesRead,
+                                     ReductionObserver onReduction)
+    : kernel_(kernel),
+      maxCodes_(totalLength / kDigitsPerCode),
+      onReduction_(std::move(onReduction)),
+      codesRead_(codesRead),
+      firstPending_(codesRead) {
     pending_.reserve(kBatch);
+}
+
+std::size_t CipherTextDecoder::FeedCanonicalLines(const Byte* input, std::size_t size, std::string& plain) {
+    Flush(plain);
+    const std::size_t start = plain.size();
+    plain.resize(start + size / kLineLength * kCodesPerLine);
+    const std::size_t codes = kernel_.DecipherCanonicalLines(input, size, codesRead_, maxCodes_ - codesRead_,
+                                                             reinterpret_cast<Byte*>(plain.data() + start));
+    plain.resize(start + codes);
+    codesRead_ += codes;
+    firstPending_ += codes;
+    return codes / kCodesPerLine * kLineLength;
 }
 
 void CipherTextDecoder::CompleteCode(int value) {
@@ -38,11 +58,18 @@ void CipherTextDecoder::Flush(std::string& plain) {
 void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& plain) {
     std::size_t i = 0;
     while (i < size && !ended_) {
+        if (partialDigits_ == 0 && codesRead_ >= maxCodes_) {
+            ended_ = true;
+            break;
+        }
+        if (atLineStart_ && partialDigits_ == 0) {
+            i += FeedCanonicalLines(input + i, size - i, plain);
+            // What follows, if anything, is read digit by digit to the end of its line.
+            atLineStart_ = false;
+            continue;
+        }
+        deviated_ = true;
         if (partialDigits_ == 0) {
-            if (codesRead_ >= maxCodes_) {
-                ended_ = true;
-                break;
-            }
             if (i + 3 <= size && IsDigit(input[i]) && IsDigit(input[i + 1]) && IsDigit(input[i + 2])) {
                 CompleteCode((input[i] - '0') * 100 + (input[i + 1] - '0') * 10 + (input[i + 2] - '0'));
                 i += 3;
@@ -51,7 +78,10 @@ void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& p
             }
         }
         const Byte c = input[i++];
-        if (!IsDigit(c)) continue;
+        if (!IsDigit(c)) {
+            atLineStart_ = c == '\n';
+            continue;
+        }
         partialValue_ = partialValue_ * 10 + (c - '0');
         if (++partialDigits_ == 3) {
             CompleteCode(partialValue_);
@@ -64,7 +94,7 @@ void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& p
 }
 
 void CipherTextDecoder::Finish(std::string& plain) {
-    if (partialDigits_ > 0) {
+    if (partialDigits_ > 0 && !ended_) {
         CompleteCode(partialValue_);
         partialValue_ = 0;
         partialDigits_ = 0;

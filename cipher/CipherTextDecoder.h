@@ -21,6 +21,11 @@ public:
 
     CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength, ReductionObserver onReduction);
 
+    // Starts reading in the middle of a text, at the start of a line, as if
+    // `codesRead` codes had been read before.
+    CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength, std::uint64_t codesRead,
+                      ReductionObserver onReduction);
+
     // Deciphers the codes that `size` more bytes of the text complete and
     // appends their characters to `plain`.
     void Feed(const Byte* input, std::size_t size, std::string& plain);
@@ -28,9 +33,17 @@ public:
     // Deciphers a last code of one or two digits, once all the text is fed.
     void Finish(std::string& plain);
 
+    // Whether anything so far was read other than as canonical lines (60
+    // digits and CR LF, every code at most 255).
+    bool Deviated() const { return deviated_; }
+    std::uint64_t CodesRead() const { return codesRead_; }
+
 private:
     void CompleteCode(int value);
     void Flush(std::string& plain);
+    // Canonical lines at the start of the input, deciphered straight into
+    // `plain`; returns the bytes they took.
+    std::size_t FeedCanonicalLines(const Byte* input, std::size_t size, std::string& plain);
 
     const CipherKernel& kernel_;
     std::uint64_t maxCodes_;
@@ -40,6 +53,8 @@ private:
     int partialValue_ = 0;
     int partialDigits_ = 0;
     bool ended_ = false;
+    bool atLineStart_ = true;
+    bool deviated_ = false;
     std::vector<Byte> pending_;
 };
 

@@ -1,19 +1,30 @@
 #include "FileStreams.h"
 
 #include <algorithm>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CipherText.h"
 #include "EncipherYields.h"
+#include "WorkerPool.h"
 
 namespace ciphora {
 
 namespace {
 
-constexpr std::size_t kPlainBlock = 1u << 20;
-constexpr std::size_t kCipherBlock = 3u << 20;
+// Whole lines and whole vector groups in every block but the last.
+constexpr std::size_t kPlainBlock = 60 * 17476;           // about 1 MiB of plain text
+constexpr std::size_t kCipherBlock = 186 * 16912;         // about 3 MiB of cipher text
 constexpr std::size_t kScanBlock = 64u << 10;
+// Below this a file is done on the calling thread alone.
+constexpr std::uint64_t kParallelFrom = 8u << 20;
+
+unsigned WorkerCount(std::uint64_t size) {
+    if (size < kParallelFrom) return 0;
+    return std::max(2u, std::thread::hardware_concurrency());
+}
 
 // Reads a block at `offset`, insisting on the size the file had when it was
 // opened: a short block before the end means it shrank.
@@ -29,6 +40,38 @@ void RequireUnchangedEnd(const ReadOnlyFile& input) {
     if (input.ReadAt(input.Size(), &extra, 1) != 0) throw ReadFailure(kDeviceIoError, "The file changed while it was read");
 }
 
+// Enciphers a block, adding the final CR LF when the block ends the text
+// in the middle of a line. Returns the bytes written.
+std::size_t EncipherBlock(const CipherKernel& kernel, const Byte* plain, std::size_t size, std::uint64_t first,
+                          bool last, Byte* out) {
+    Byte* end = kernel.Encipher(plain, size, first, out);
+    if (last && (first + size) % kCodesPerLine != 0) {
+        *end++ = '\r';
+        *end++ = '\n';
+    }
+    return static_cast<std::size_t>(end - out);
+}
+
+// A block in flight: the input read for it, the output a worker makes.
+struct PlainSlot {
+    std::vector<Byte> plain = std::vector<Byte>(kPlainBlock);
+    std::vector<Byte> cipher = std::vector<Byte>(SpanCipherSize(0, kPlainBlock) + 4);
+    std::future<std::size_t> done;
+};
+
+// The outcome of deciphering one block on a worker, as if everything before
+// it were canonical lines.
+struct DecipheredBlock {
+    std::string plain;
+    bool canonical = false;  // only canonical lines, so the next block may trust its start
+    bool reduced = false;    // a code above 255 came up and has to be logged in order
+};
+
+struct CipherSlot {
+    std::vector<Byte> cipher = std::vector<Byte>(kCipherBlock);
+    std::future<DecipheredBlock> done;
+};
+
 }  // namespace
 
 bool IsBlankFile(const ReadOnlyFile& input) {
@@ -43,33 +86,64 @@ bool IsBlankFile(const ReadOnlyFile& input) {
 }
 
 void EncipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output) {
-    std::vector<Byte> plain(kPlainBlock);
-    std::vector<Byte> cipher(SpanCipherSize(0, kPlainBlock) + 2 * 2);
+    const std::uint64_t total = input.Size();
+    const unsigned workers = WorkerCount(total);
     EncipherYields yields;
-    std::uint64_t done = 0;
-    while (done < input.Size()) {
-        const std::size_t size = ReadBlock(input, done, plain.data(), plain.size());
-        Byte* end = kernel.Encipher(plain.data(), size, done, cipher.data());
-        done += size;
-        if (done == input.Size() && done % kCodesPerLine != 0) {
-            *end++ = '\r';
-            *end++ = '\n';
+    if (workers == 0) {
+        PlainSlot slot;
+        for (std::uint64_t done = 0; done < total;) {
+            const std::size_t size = ReadBlock(input, done, slot.plain.data(), slot.plain.size());
+            output.Write(slot.cipher.data(),
+                         EncipherBlock(kernel, slot.plain.data(), size, done, done + size == total, slot.cipher.data()));
+            done += size;
+            yields.After(done);
         }
-        output.Write(cipher.data(), static_cast<std::size_t>(end - cipher.data()));
-        yields.After(done);
+        RequireUnchangedEnd(input);
+        return;
+    }
+
+    // The calling thread reads and writes in order while the workers encipher.
+    std::vector<PlainSlot> slots(workers + 2);
+    WorkerPool pool(workers);
+    std::uint64_t written = 0;
+    const auto writeOldest = [&](PlainSlot& slot, std::uint64_t size) {
+        output.Write(slot.cipher.data(), slot.done.get());
+        written += size;
+        yields.After(written);
+    };
+    std::vector<std::uint64_t> sizes(slots.size(), 0);
+    std::size_t block = 0;
+    for (std::uint64_t read = 0; read < total; ++block) {
+        PlainSlot& slot = slots[block % slots.size()];
+        if (slot.done.valid()) writeOldest(slot, sizes[block % slots.size()]);
+        const std::size_t size = ReadBlock(input, read, slot.plain.data(), slot.plain.size());
+        const std::uint64_t first = read;
+        const bool last = read + size == total;
+        sizes[block % slots.size()] = size;
+        slot.done = pool.Submit([&kernel, &slot, size, first, last] {
+            return EncipherBlock(kernel, slot.plain.data(), size, first, last, slot.cipher.data());
+        });
+        read += size;
+    }
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        PlainSlot& slot = slots[(block + i) % slots.size()];
+        if (slot.done.valid()) writeOldest(slot, sizes[(block + i) % slots.size()]);
     }
     RequireUnchangedEnd(input);
 }
 
-void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output,
-                    const CipherTextDecoder::ReductionObserver& onReduction) {
-    CipherTextDecoder decoder(kernel, input.Size(), onReduction);
-    std::vector<Byte> cipher(kCipherBlock);
+namespace {
+
+// Deciphers from `offset` to the end on the calling thread, reading as the
+// description does, with every reduction logged in order.
+void DecipherRest(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output,
+                  const CipherTextDecoder::ReductionObserver& onReduction, std::uint64_t offset,
+                  std::uint64_t codesBefore, std::vector<Byte>& buffer) {
+    CipherTextDecoder decoder(kernel, input.Size(), codesBefore, onReduction);
     std::string plain;
-    plain.reserve(kCipherBlock / kDigitsPerCode + 1);
-    for (std::uint64_t done = 0; done < input.Size();) {
-        const std::size_t size = ReadBlock(input, done, cipher.data(), cipher.size());
-        decoder.Feed(cipher.data(), size, plain);
+    for (std::uint64_t done = offset; done < input.Size();) {
+        const std::size_t size = ReadBlock(input, done, buffer.data(), buffer.size());
+        decoder.Feed(buffer.data(), size, plain);
         output.Write(plain);
         plain.clear();
         done += size;
@@ -77,6 +151,74 @@ void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, Atomi
     RequireUnchangedEnd(input);
     decoder.Finish(plain);
     output.Write(plain);
+}
+
+DecipheredBlock DecipherBlock(const CipherKernel& kernel, std::uint64_t total, const Byte* text, std::size_t size,
+                              std::uint64_t offset, bool last) {
+    DecipheredBlock result;
+    CipherTextDecoder decoder(kernel, total, offset / kLineLength * kCodesPerLine,
+                              [&result](int) { result.reduced = true; });
+    result.plain.reserve(size / kDigitsPerCode + 1);
+    decoder.Feed(text, size, result.plain);
+    if (last) decoder.Finish(result.plain);
+    result.canonical = !decoder.Deviated();
+    return result;
+}
+
+}  // namespace
+
+void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output,
+                    const CipherTextDecoder::ReductionObserver& onReduction) {
+    const std::uint64_t total = input.Size();
+    const unsigned workers = WorkerCount(total);
+    if (workers == 0) {
+        std::vector<Byte> buffer(kCipherBlock);
+        DecipherRest(kernel, input, output, onReduction, 0, 0, buffer);
+        return;
+    }
+
+    // Every block is deciphered on a worker as if the text before it were
+    // canonical lines, which puts its first code at a known index. Blocks are
+    // written in order for as long as that holds; from the first block where
+    // it does not (or where a code must be reduced and logged) the rest is
+    // read on this thread, exactly as a single pass would.
+    std::vector<CipherSlot> slots(workers + 2);
+    std::vector<std::uint64_t> offsets(slots.size(), 0);
+    WorkerPool pool(workers);
+    std::size_t next = 0;  // the oldest block not yet written
+    std::size_t block = 0;
+    std::uint64_t read = 0;
+    const auto collect = [&](std::size_t index) -> bool {
+        CipherSlot& slot = slots[index % slots.size()];
+        DecipheredBlock result = slot.done.get();
+        const std::uint64_t offset = offsets[index % slots.size()];
+        const bool last = offset + kCipherBlock >= total;
+        if (result.reduced || (!last && !result.canonical)) {
+            DecipherRest(kernel, input, output, onReduction, offset, offset / kLineLength * kCodesPerLine,
+                         slot.cipher);
+            return false;
+        }
+        output.Write(result.plain);
+        return true;
+    };
+    for (; read < total; ++block) {
+        CipherSlot& slot = slots[block % slots.size()];
+        if (slot.done.valid()) {
+            if (!collect(next++)) return;
+        }
+        const std::size_t size = ReadBlock(input, read, slot.cipher.data(), slot.cipher.size());
+        const std::uint64_t offset = read;
+        const bool last = read + size == total;
+        offsets[block % slots.size()] = offset;
+        slot.done = pool.Submit([&kernel, &slot, total, size, offset, last] {
+            return DecipherBlock(kernel, total, slot.cipher.data(), size, offset, last);
+        });
+        read += size;
+    }
+    while (next < block) {
+        if (!collect(next++)) return;
+    }
+    RequireUnchangedEnd(input);
 }
 
 }  // namespace ciphora

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cipher/CipherKey.h"
 #include "cipher/SubstitutionTables.h"
@@ -39,7 +40,8 @@ public:
         return cipher;
     }
 
-    std::string Decrypt(const std::string& text) const {
+    // Codes above 255 are reduced, each reduction noted in `reductions`.
+    std::string Decrypt(const std::string& text, std::vector<int>* reductions = nullptr) const {
         Counters counters(key_);
         const std::size_t length = text.size();
         std::size_t q = 0, m = 0;
@@ -53,7 +55,10 @@ public:
             if (code.empty()) break;
             int v = std::stoi(code);
             ++m;
-            for (int i = 0; i < 3 && v > 255; ++i) v -= 256;
+            for (int i = 0; i < 3 && v > 255; ++i) {
+                if (reductions) reductions->push_back(v);
+                v -= 256;
+            }
             counters.Advance();
             for (int stage = 4; stage >= 0; --stage) {
                 v = tables_.lngKD(v, stage) - counters.c[stage];
