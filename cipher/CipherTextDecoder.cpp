@@ -1,11 +1,25 @@
 #include "CipherTextDecoder.h"
 
+#include <algorithm>
+
 #include "CipherText.h"
 
 namespace ciphora {
 
 namespace {
 constexpr std::size_t kBatch = 4096;
+// Canonical lines are taken in pieces of at most this many bytes, so that the
+// output never grows far beyond what they give.
+constexpr std::size_t kFirstPiece = kLineLength * 3;
+constexpr std::size_t kLargestPiece = kLineLength * 2048;
+
+// Sixty digits and CR LF: worth handing to the kernel.
+bool LooksCanonical(const Byte* line) {
+    if (line[kLineLength - 2] != '\r' || line[kLineLength - 1] != '\n') return false;
+    for (std::size_t i = 0; i < kLineLength - 2; ++i)
+        if (line[i] < '0' || line[i] > '9') return false;
+    return true;
+}
 
 bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 }  // namespace
@@ -26,14 +40,25 @@ CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t t
 
 std::size_t CipherTextDecoder::FeedCanonicalLines(const Byte* input, std::size_t size, std::string& plain) {
     Flush(plain);
-    const std::size_t start = plain.size();
-    plain.resize(start + size / kLineLength * kCodesPerLine);
-    const std::size_t codes = kernel_.DecipherCanonicalLines(input, size, codesRead_, maxCodes_ - codesRead_,
-                                                             reinterpret_cast<Byte*>(plain.data() + start));
-    plain.resize(start + codes);
-    codesRead_ += codes;
-    firstPending_ += codes;
-    return codes / kCodesPerLine * kLineLength;
+    std::size_t consumed = 0;
+    // The pieces grow while the lines stay canonical, so that text that is
+    // canonical only here and there costs little.
+    for (std::size_t piece = kFirstPiece;; piece = std::min(2 * piece, kLargestPiece)) {
+        const std::size_t chunk = std::min(size - consumed, piece);
+        const Byte* line = input + consumed;
+        if (chunk < kLineLength || !LooksCanonical(line)) break;
+        const std::size_t lines = chunk / kLineLength;
+        const std::size_t start = plain.size();
+        plain.resize(start + lines * kCodesPerLine);
+        const std::size_t codes = kernel_.DecipherCanonicalLines(line, chunk, codesRead_, maxCodes_ - codesRead_,
+                                                                 reinterpret_cast<Byte*>(plain.data() + start));
+        plain.resize(start + codes);
+        codesRead_ += codes;
+        firstPending_ += codes;
+        consumed += codes / kCodesPerLine * kLineLength;
+        if (codes < lines * kCodesPerLine) break;
+    }
+    return consumed;
 }
 
 void CipherTextDecoder::CompleteCode(int value) {

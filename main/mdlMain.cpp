@@ -32,6 +32,7 @@ constexpr std::string_view kGroupRange =
     "code should be between 001 and 255";
 
 struct Mode {
+    BatchCommand::Mode mode;
     std::string_view prefix;
     std::string_view lengthRefusal;
     std::string_view inputName;
@@ -39,8 +40,8 @@ struct Mode {
     std::string_view outputName;
 };
 
-constexpr Mode kEncipher{"ENC", kEncLength, "input.txt", kInputTxtMissing, "output.txt"};
-constexpr Mode kDecipher{"DENC", kDencLength, "output.txt", kOutputTxtMissing, "input.txt"};
+constexpr Mode kEncipher{BatchCommand::Mode::Encipher, "ENC", kEncLength, "input.txt", kInputTxtMissing, "output.txt"};
+constexpr Mode kDecipher{BatchCommand::Mode::Decipher, "DENC", kDencLength, "output.txt", kOutputTxtMissing, "input.txt"};
 
 std::string Normalise(std::string_view commandLine) {
     std::string line(TrimBlanks(commandLine));
@@ -49,9 +50,11 @@ std::string Normalise(std::string_view commandLine) {
     return line;
 }
 
-int Refuse(std::string_view message, int status) {
-    FWriteLog(message, "");
-    return status;
+BatchCommand Refusal(std::string_view message, int status) {
+    BatchCommand command;
+    command.refusal = message;
+    command.status = status;
+    return command;
 }
 
 // The command line accepts groups 1..255 only, although the cipher itself
@@ -74,16 +77,18 @@ int StatusOf(std::int32_t fileResult) {
     }
 }
 
-int Run(const Mode& mode, const std::string& keyDigits) {
+int Run(const BatchCommand& command) {
     Platform& platform = CurrentPlatform();
+    const bool encipher = command.mode == BatchCommand::Mode::Encipher;
+    const Mode& mode = encipher ? kEncipher : kDecipher;
     const std::string input = AppFile(mode.inputName);
     const std::string output = AppFile(mode.outputName);
     platform.SetMousePointer(MousePointer::Busy);
     std::int32_t result;
     {
         clsEncrypt cipher;
-        cipher.KKey(keyDigits);
-        if (&mode == &kEncipher) {
+        cipher.KKey(command.keyDigits);
+        if (encipher) {
             cipher.FileNameIn(input);
             cipher.FileNameOut(output);
             result = cipher.EncryptFile(input, output);
@@ -98,18 +103,33 @@ int Run(const Mode& mode, const std::string& keyDigits) {
 
 }  // namespace
 
-int Main() {
-    const std::string line = Normalise(CurrentPlatform().CommandLine());
+BatchCommand ReadCommandLine(std::string_view commandLine,
+                             const std::function<bool(std::string_view inputName)>& inputPresent) {
+    const std::string line = Normalise(commandLine);
     const Mode* mode = line.starts_with(kEncipher.prefix)   ? &kEncipher
                        : line.starts_with(kDecipher.prefix) ? &kDecipher
                                                             : nullptr;
-    if (!mode) return Refuse(kGeneralForm, kExitUsage);
+    if (!mode) return Refusal(kGeneralForm, kExitUsage);
 
-    const std::string keyDigits = line.substr(mode->prefix.size());
-    if (keyDigits.size() != kKeyLength) return Refuse(mode->lengthRefusal, kExitUsage);
-    if (FileExist(AppFile(mode->inputName)) != 1) return Refuse(mode->missingRefusal, kExitNoInput);
-    if (!GroupsInRange(keyDigits)) return Refuse(kGroupRange, kExitUsage);
-    return Run(*mode, keyDigits);
+    std::string keyDigits = line.substr(mode->prefix.size());
+    if (keyDigits.size() != kKeyLength) return Refusal(mode->lengthRefusal, kExitUsage);
+    if (!inputPresent(mode->inputName)) return Refusal(mode->missingRefusal, kExitNoInput);
+    if (!GroupsInRange(keyDigits)) return Refusal(kGroupRange, kExitUsage);
+    BatchCommand command;
+    command.mode = mode->mode;
+    command.keyDigits = std::move(keyDigits);
+    return command;
+}
+
+int Main() {
+    const BatchCommand command = ReadCommandLine(CurrentPlatform().CommandLine(), [](std::string_view inputName) {
+        return FileExist(AppFile(inputName)) == 1;
+    });
+    if (command.mode == BatchCommand::Mode::Refused) {
+        FWriteLog(command.refusal, "");
+        return command.status;
+    }
+    return Run(command);
 }
 
 }  // namespace ciphora

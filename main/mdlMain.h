@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 
 namespace ciphora {
 
@@ -17,6 +20,21 @@ enum ExitStatus : int {
     kExitCantCreate = 73,   // output could not be written
     kExitIoError = 74,      // a run-time error of the log itself
 };
+
+// What a command line asks for: one file operation with its key digits, or a
+// refusal with its message and exit status.
+struct BatchCommand {
+    enum class Mode { Refused, Encipher, Decipher };
+    Mode mode = Mode::Refused;
+    std::string keyDigits;
+    std::string refusal;
+    int status = kExitDone;
+};
+
+// Decides a command line in the order prefix, length, presence of the input
+// file (asked of `inputPresent` with "input.txt" or "output.txt"), key groups.
+BatchCommand ReadCommandLine(std::string_view commandLine,
+                             const std::function<bool(std::string_view inputName)>& inputPresent);
 
 // The batch program: reads the command line, refuses it into the log or runs
 // one encipherment ("ENC" + 15 key characters: input.txt into output.txt) or

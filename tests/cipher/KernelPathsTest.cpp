@@ -6,6 +6,7 @@
 #include "cipher/CipherText.h"
 #include "cipher/CipherTextDecoder.h"
 #include "common/ReferenceCipher.h"
+#include "common/TestPlatform.h"
 
 namespace ciphora {
 namespace {

@@ -5,6 +5,7 @@
 #include "cipher/CipherKernel.h"
 #include "cipher/CipherText.h"
 #include "common/ReferenceCipher.h"
+#include "common/TestPlatform.h"
 
 namespace ciphora {
 namespace {

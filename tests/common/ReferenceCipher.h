@@ -7,7 +7,6 @@
 
 #include "cipher/CipherKey.h"
 #include "cipher/SubstitutionTables.h"
-#include "common/TestPlatform.h"
 
 namespace ciphora::testing {
 

@@ -6,9 +6,9 @@
 
 namespace ciphora::testing {
 
-TempDir::TempDir() {
+TempDir::TempDir(const std::filesystem::path& where) {
     std::random_device random;
-    const auto base = std::filesystem::temp_directory_path();
+    const auto base = where.empty() ? std::filesystem::temp_directory_path() : where;
     for (;;) {
         path_ = base / ("ciphora-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(path_)) break;

@@ -13,7 +13,8 @@ namespace ciphora::testing {
 // A temporary directory that is removed with everything in it.
 class TempDir {
 public:
-    TempDir();
+    // Made in `base`, or in the system's temporary directory when empty.
+    explicit TempDir(const std::filesystem::path& base = {});
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

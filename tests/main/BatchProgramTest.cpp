@@ -1,20 +1,13 @@
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <optional>
-
-#include "common/TestPlatform.h"
+#include "BatchProgram.h"
 
 namespace ciphora {
 namespace {
 
+using testing::BatchProgram;
+using testing::Outcome;
 using testing::RandomBytes;
-using testing::ReadFile;
-using testing::TempDir;
-using testing::WriteFile;
 
 constexpr const char* kKey = "117032209004188";
 const std::string kGeneral =
@@ -28,68 +21,6 @@ const std::string kNoOutputTxt =
 const std::string kRange =
     "Incorrect Key - should be in the form of ENC001255001255001 or DENC001255001255001 - each of the 5 x 3 digit code "
     "should be between 001 and 255";
-
-struct Outcome {
-    int status = -1;
-    std::string errors;  // what the program wrote on standard error
-};
-
-// The real batch program, copied into a directory of its own.
-class BatchProgram {
-public:
-    BatchProgram() {
-        std::filesystem::copy_file(CIPHORA_EXECUTABLE, dir.Path() / "ciphora");
-        std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
-    }
-
-    Outcome Run(const std::vector<std::string>& arguments, std::optional<rlim_t> fileSizeLimit = std::nullopt) const {
-        const std::string program = dir.File("ciphora");
-        const std::string errors = scratch.File("stderr");
-        const pid_t child = fork();
-        if (child == 0) {
-            const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-            dup2(fd, 2);
-            if (fileSizeLimit) {
-                const rlimit limit{*fileSizeLimit, *fileSizeLimit};
-                setrlimit(RLIMIT_FSIZE, &limit);
-            }
-            std::vector<char*> argv{const_cast<char*>(program.c_str())};
-            for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(errors)};
-    }
-
-    std::string Path(const std::string& name) const { return dir.File(name); }
-    std::string Read(const std::string& name) const { return ReadFile(dir.Path() / name); }
-    void Write(const std::string& name, const std::string& contents) const { WriteFile(dir.Path() / name, contents); }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path() / name); }
-
-    // The messages of the log entries, without their time stamps.
-    std::vector<std::string> LogMessages() const {
-        std::vector<std::string> messages;
-        const std::string log = Read("VbAppErrorLog.txt");
-        for (std::size_t start = 0; start < log.size();) {
-            const std::size_t end = log.find("\"\r\n", start);
-            if (end == std::string::npos) break;
-            messages.push_back(log.substr(start + 1, end - start - 1 - 20));
-            start = end + 3;
-        }
-        return messages;
-    }
-
-    std::size_t Entries() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()), {}));
-    }
-
-private:
-    TempDir dir;
-    TempDir scratch;
-};
 
 struct DecisionCase {
     std::vector<std::string> arguments;
@@ -171,7 +102,7 @@ TEST(BatchProgram, EncipherThenDecipherRestoresTheInputExactly) {
         ASSERT_EQ(program.Run({"DENC" + std::string(kKey)}).status, 0);
         EXPECT_EQ(program.Read("input.txt"), text);
         EXPECT_EQ(program.Read("output.txt"), cipherText);
-        EXPECT_EQ(program.Entries(), 3u) << "program, input and output only";
+        EXPECT_EQ(program.Entries(), (std::vector<std::string>{"ciphora", "input.txt", "output.txt"}));
     }
 }
 
@@ -201,11 +132,14 @@ TEST(BatchProgram, AnOutputThatCannotBeWrittenKeepsTheOldOne) {
         const std::string target = std::string(mode) == "ENC" ? "output.txt" : "input.txt";
         program.Write(target, "old contents");
 
-        const Outcome outcome = program.Run({mode + std::string(kKey)}, 2000);
+        testing::RunOptions limited;
+        limited.fileSizeLimit = 2000;
+        const Outcome outcome = program.Run({mode + std::string(kKey)}, limited);
         EXPECT_EQ(outcome.status, 73) << mode;
         EXPECT_EQ(program.LogMessages().back(), "Error saving file from RichTextBox: " + program.Path(target)) << mode;
         EXPECT_EQ(program.Read(target), "old contents") << mode;
-        EXPECT_EQ(program.Entries(), 4u) << mode << ": program, input, output and log only";
+        EXPECT_EQ(program.Entries(), (std::vector<std::string>{"VbAppErrorLog.txt", "ciphora", "input.txt", "output.txt"}))
+            << mode;
     }
 }
 

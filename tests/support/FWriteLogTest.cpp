@@ -135,3 +135,38 @@ TEST(TrappedErrorMessage, FollowsTheTrapConvention) {
 
 }  // namespace
 }  // namespace ciphora
+
+namespace ciphora {
+namespace {
+
+TEST(FWriteLog, ConcurrentWritersLoseAndInterleaveNothing) {
+    testing::TestPlatform platform;
+    constexpr int kWriters = 8;
+    constexpr int kEntries = 500;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = fork();
+        if (child == 0) {
+            for (int entry = 0; entry < kEntries; ++entry)
+                FWriteLog("writer " + std::to_string(writer) + " entry " + std::to_string(entry) + " " + std::string(200, 'x'), "");
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) waitpid(child, nullptr, 0);
+
+    const std::vector<std::string> messages = platform.LogMessages();
+    ASSERT_EQ(messages.size(), static_cast<std::size_t>(kWriters * kEntries));
+    std::vector<int> next(kWriters, 0);
+    for (const std::string& message : messages) {
+        int writer = -1, entry = -1;
+        ASSERT_EQ(std::sscanf(message.c_str(), "writer %d entry %d", &writer, &entry), 2) << message;
+        ASSERT_TRUE(writer >= 0 && writer < kWriters);
+        EXPECT_EQ(entry, next[writer]++) << "entries of one writer in order";
+        EXPECT_TRUE(message.ends_with(" " + std::string(200, 'x')));
+    }
+    EXPECT_EQ(platform.beeps, 0);
+}
+
+}  // namespace
+}  // namespace ciphora
