@@ -42,3 +42,19 @@ void BM_DeEncryptString(benchmark::State& state) {
 
 BENCHMARK(BM_EncryptString)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DeEncryptString)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+namespace {
+
+// Text that is never canonical but looks close: line breaks alone.
+void BM_DeEncryptStringLineBreaksOnly(benchmark::State& state) {
+    ciphora::clsEncrypt cipher;
+    cipher.KKey(kKey);
+    std::string text;
+    for (int i = 0; i < (4 << 20); ++i) text += "\r\n";
+    for (auto _ : state) benchmark::DoNotOptimize(cipher.DeEncryptString(text));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+}  // namespace
+
+BENCHMARK(BM_DeEncryptStringLineBreaksOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
