@@ -21,7 +21,7 @@ for target in "${targets[@]}"; do
   cp "$root/fuzz/corpus/$target/"* "$scratch/$target/"
   echo "== fuzz_$target for $seconds s"
   (cd "$scratch" && "$root/build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-      "$scratch/$target" 2>&1 | grep -E "stat::number_of_executed_units|ERROR|SUMMARY|check failed" || true)
+      "$scratch/$target" 2>&1 | grep -E "stat::number_of_executed_units|^==[0-9]+== ERROR|SUMMARY|check failed" || true)
   if ls "$scratch"/crash-* "$scratch"/leak-* "$scratch"/timeout-* >/dev/null 2>&1; then
     echo "fuzz_$target found a fault; inputs kept in build-fuzz/findings" >&2
     mkdir -p "$root/build-fuzz/findings"
