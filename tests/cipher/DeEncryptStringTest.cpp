@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cipher/clsEncrypt.h"
+#include "common/KeyedCipher.h"
 #include "common/ReferenceCipher.h"
 #include "common/TestPlatform.h"
 
@@ -10,13 +11,8 @@ namespace {
 using testing::RandomBytes;
 using testing::TestPlatform;
 
-constexpr const char* kTestKey = "117032209004188";
-
-clsEncrypt KeyedCipher(const char* key = kTestKey) {
-    clsEncrypt cipher;
-    cipher.KKey(key);
-    return cipher;
-}
+using testing::KeyedCipher;
+using testing::kTestKey;
 
 std::string RemoveLineBreaks(std::string text) {
     std::erase(text, '\r');

@@ -5,6 +5,7 @@
 
 #include "cipher/CipherText.h"
 #include "cipher/clsEncrypt.h"
+#include "common/KeyedCipher.h"
 #include "common/ReferenceCipher.h"
 #include "common/TestPlatform.h"
 
@@ -14,13 +15,8 @@ namespace {
 using testing::RandomBytes;
 using testing::TestPlatform;
 
-constexpr const char* kTestKey = "117032209004188";
-
-clsEncrypt KeyedCipher(const char* key = kTestKey) {
-    clsEncrypt cipher;
-    cipher.KKey(key);
-    return cipher;
-}
+using testing::KeyedCipher;
+using testing::kTestKey;
 
 TEST(EncryptString, LayoutIsThreeDigitsPerCharacterTwentyToALine) {
     for (std::size_t n : {0u, 1u, 19u, 20u, 21u, 40u, 20000u, 20001u}) {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "cipher/clsEncrypt.h"
+
+namespace ciphora::testing {
+
+// The key the tests encipher with (the bench's test key).
+inline constexpr const char* kTestKey = "117032209004188";
+
+// A cipher object with its key text set.
+inline clsEncrypt KeyedCipher(const char* key = kTestKey) {
+    clsEncrypt cipher;
+    cipher.KKey(key);
+    return cipher;
+}
+
+}  // namespace ciphora::testing
