@@ -76,6 +76,7 @@ row() {  # name, floor name, scale
 
 echo "256 MiB of text in /dev/shm, median of $runs runs, $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
 echo
+for name in "${!seconds[@]}"; do echo "# $name: ${seconds[$name]}" >&2; done
 echo "| command | seconds | × floor | peak memory |"
 echo "|---|---|---|---|"
 row "floor ENC" "floor ENC" 1

@@ -23,7 +23,9 @@ constexpr std::uint64_t kParallelFrom = 8u << 20;
 
 unsigned WorkerCount(std::uint64_t size) {
     if (size < kParallelFrom) return 0;
-    return std::max(2u, std::thread::hardware_concurrency());
+    // One core is left to the thread that reads and writes.
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 2 ? cores - 1 : 1;
 }
 
 // Reads a block at `offset`, insisting on the size the file had when it was
