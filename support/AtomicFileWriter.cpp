@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 
 #include "Platform.h"
 
@@ -38,6 +39,15 @@ std::string NewTemporaryName(const SplitPath& target) {
            std::to_string(counter++);
 }
 
+// A link is written through, as writing to it always did: the file it
+// points to is the one replaced.
+std::string ThroughLinks(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) return path;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path : resolved.string();
+}
+
 void SyncDirectory(const std::string& directory) {
     const int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return;
@@ -47,8 +57,12 @@ void SyncDirectory(const std::string& directory) {
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::string targetPath) : target_(std::move(targetPath)) {
-    if (target_.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) {
+    if (targetPath.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
+    target_ = ThroughLinks(targetPath);
+    // A file that may not be written is not replaced either.
+    if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
+        throw WriteFailure(FileError(errno, target_));
     const SplitPath target = Split(target_);
     directory_ = target.directory;
     RemoveStaleTemporaries(target_);

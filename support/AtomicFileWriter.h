@@ -12,10 +12,12 @@ namespace ciphora {
 // a temporary file in the target's directory, which Commit flushes to disk
 // and renames over the target. Until then the previous target stays as it
 // was; a writer destroyed without Commit leaves no trace. The target may be
-// the very file that is being read. Failures raise WriteFailure.
+// the very file that is being read; a target that is a link is written
+// through, and one that may not be written is refused (70). Failures raise
+// WriteFailure.
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(std::string targetPath);
+    explicit AtomicFileWriter(const std::string& targetPath);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;

@@ -55,6 +55,7 @@ TEST(AtomicFileWriter, AFailingWriteKeepsTheOldFile) {
     TempDir dir;
     const std::string target = dir.File("out.txt");
     WriteFile(target, "old");
+    chmod(target.c_str(), 0666);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
     const int outcome = testing::RunUnprivileged([&] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -122,6 +123,43 @@ TEST(RichTextBox, FailuresCarryTheirErrorNumbers) {
     }
     EXPECT_THROW(box.SaveFile(dir.File("nodir/x"), rtfText), RuntimeError);
     EXPECT_THROW(box.LoadFile(dir.File("missing"), rtfRTF), RuntimeError);
+}
+
+}  // namespace
+}  // namespace ciphora
+
+namespace ciphora {
+namespace {
+
+TEST(AtomicFileWriter, ALinkIsWrittenThrough) {
+    testing::TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "real");
+    testing::WriteFile(dir.Path() / "real" / "out.txt", "old");
+    std::filesystem::create_symlink(dir.Path() / "real" / "out.txt", dir.Path() / "link.txt");
+    AtomicFileWriter writer(dir.File("link.txt"));
+    writer.Write("new");
+    writer.Commit();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.txt"));
+    EXPECT_EQ(testing::ReadFile(dir.Path() / "real" / "out.txt"), "new");
+}
+
+TEST(AtomicFileWriter, AFileThatMayNotBeWrittenIsNotReplaced) {
+    testing::TempDir dir;
+    const std::string target = dir.File("out.txt");
+    testing::WriteFile(target, "protected");
+    chmod(target.c_str(), 0444);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+    const int outcome = testing::RunUnprivileged([&] {
+        try {
+            AtomicFileWriter writer(target);
+            return 0;
+        } catch (const WriteFailure& failure) {
+            return failure.Number() == kPermissionDenied ? 1 : 2;
+        }
+    });
+    // Root may write any file; everybody else is refused.
+    EXPECT_EQ(outcome, 1);
+    EXPECT_EQ(testing::ReadFile(target), "protected");
 }
 
 }  // namespace
