@@ -43,8 +43,6 @@ std::uint64_t RunOfTailRemaining(std::uint64_t position) {
     return nextStart - position;
 }
 
-constexpr std::size_t kLineBytes = kLineLength;
-
 bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -83,16 +81,19 @@ CipherKernel::Column CipherKernel::DecipherTail(const StageOffsets& offsets) con
     return tail;
 }
 
-CipherKernel::RunColumns CipherKernel::ColumnsOfRun(std::uint64_t position) const {
+CipherKernel::RunColumns CipherKernel::ColumnsOfRun(std::uint64_t position, Direction direction) const {
     const StageOffsets offsets = schedule_.At(position);
+    RunColumns columns{};
+    if (direction == Direction::Decipher) {
+        columns.inverseTail = DecipherTail(offsets);
+        return columns;
+    }
     const Column tail = EncipherTail(offsets);
-    RunColumns columns;
     for (int w = 0; w < 256; ++w) {
         columns.hundreds[w] = static_cast<Byte>('0' + tail[w] / 100);
         columns.tens[w] = static_cast<Byte>('0' + tail[w] / 10 % 10);
         columns.ones[w] = static_cast<Byte>('0' + tail[w] % 10);
     }
-    columns.inverseTail = DecipherTail(offsets);
     return columns;
 }
 
@@ -109,7 +110,7 @@ Byte* CipherKernel::Encipher(const Byte* plain, std::size_t count, std::uint64_t
         const std::uint64_t fit = std::min<std::uint64_t>(count, RunOfTailRemaining(first + 1));
         const std::size_t groups = lineOffset == 0 ? static_cast<std::size_t>(fit / avx512::kGroupCodes) : 0;
         if (groups > 0) {
-            const RunColumns columns = ColumnsOfRun(first + 1);
+            const RunColumns columns = ColumnsOfRun(first + 1, Direction::Encipher);
             avx512::EncipherGroups(VectorTables(columns), plain, groups, first, out);
             const std::size_t done = groups * avx512::kGroupCodes;
             plain += done;
@@ -206,7 +207,7 @@ std::size_t CipherKernel::DecipherCanonicalLinesScalar(const Byte* text, std::si
     while (done < lines) {
         const std::size_t batch = std::min(kBatchLines, lines - done);
         std::size_t parsed = 0;
-        while (parsed < batch && ParseCanonicalLine(text + (done + parsed) * kLineBytes, codes.data() + parsed * kCodesPerLine))
+        while (parsed < batch && ParseCanonicalLine(text + (done + parsed) * kLineLength, codes.data() + parsed * kCodesPerLine))
             ++parsed;
         Decipher(codes.data(), parsed * kCodesPerLine, first + done * kCodesPerLine, plain + done * kCodesPerLine);
         done += parsed;
@@ -225,7 +226,7 @@ std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t s
             const std::size_t groups = static_cast<std::size_t>(std::min<std::uint64_t>(
                 fit / avx512::kGroupCodes, (size - avx512::kGroupReadBytes) / avx512::kGroupBytes + 1));
             if (groups > 0) {
-                const RunColumns columns = ColumnsOfRun(first + done + 1);
+                const RunColumns columns = ColumnsOfRun(first + done + 1, Direction::Decipher);
                 const std::size_t deciphered =
                     avx512::DecipherGroups(VectorTables(columns), text, groups, first + done, plain);
                 text += deciphered * avx512::kGroupBytes;
@@ -236,11 +237,11 @@ std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t s
             }
         }
         // Up to the next vector group, or to the end, line by line.
-        std::size_t lines = static_cast<std::size_t>(std::min<std::uint64_t>(size / kLineBytes, codesLeft / kCodesPerLine));
+        std::size_t lines = static_cast<std::size_t>(std::min<std::uint64_t>(size / kLineLength, codesLeft / kCodesPerLine));
         if (path_ == KernelPath::Avx512) lines = std::min<std::size_t>(lines, 3);
         const std::size_t parsed = DecipherCanonicalLinesScalar(text, lines, first + done, plain);
-        text += parsed * kLineBytes;
-        size -= parsed * kLineBytes;
+        text += parsed * kLineLength;
+        size -= parsed * kLineLength;
         plain += parsed * kCodesPerLine;
         done += parsed * kCodesPerLine;
         if (parsed == 0 || parsed < lines) return done;

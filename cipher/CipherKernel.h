@@ -40,19 +40,24 @@ public:
     std::size_t DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first,
                                        std::uint64_t maxCodes, Byte* plain) const;
 
+    // Reads the 20 codes of a canonical line (62 bytes); false when it is not
+    // one.
+    static bool ParseCanonicalLine(const Byte* text, Byte* codes);
+
 private:
     using Column = std::array<Byte, 256>;
 
-    // The tables of one run of positions with the same counters C3..C5.
+    // The tables of one run of positions with the same counters C3..C5: the
+    // digits of the last three stages for enciphering, their inverse for
+    // deciphering; only the direction asked for is filled in.
     struct RunColumns {
         Column hundreds, tens, ones, inverseTail;
     };
-    RunColumns ColumnsOfRun(std::uint64_t position) const;
+    enum class Direction { Encipher, Decipher };
+    RunColumns ColumnsOfRun(std::uint64_t position, Direction direction) const;
     avx512::RunTables VectorTables(const RunColumns& columns) const;
 
     Byte* EncipherScalar(const Byte* plain, std::size_t count, std::uint64_t first, Byte* out) const;
-    // Reads the 20 codes of a canonical line; false when it is not one.
-    static bool ParseCanonicalLine(const Byte* text, Byte* codes);
     // Deciphers up to `lines` canonical lines; returns how many there were.
     std::size_t DecipherCanonicalLinesScalar(const Byte* text, std::size_t lines, std::uint64_t first,
                                              Byte* plain) const;

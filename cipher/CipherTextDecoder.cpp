@@ -13,12 +13,11 @@ constexpr std::size_t kBatch = 4096;
 constexpr std::size_t kFirstPiece = kLineLength * 3;
 constexpr std::size_t kLargestPiece = kLineLength * 2048;
 
-// Sixty digits and CR LF: worth handing to the kernel.
-bool LooksCanonical(const Byte* line) {
-    if (line[kLineLength - 2] != '\r' || line[kLineLength - 1] != '\n') return false;
-    for (std::size_t i = 0; i < kLineLength - 2; ++i)
-        if (line[i] < '0' || line[i] > '9') return false;
-    return true;
+// Only a piece that starts with a canonical line is worth handing to the
+// kernel.
+bool StartsCanonical(const Byte* text) {
+    Byte codes[kCodesPerLine];
+    return CipherKernel::ParseCanonicalLine(text, codes);
 }
 
 bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
@@ -46,7 +45,7 @@ std::size_t CipherTextDecoder::FeedCanonicalLines(const Byte* input, std::size_t
     for (std::size_t piece = kFirstPiece;; piece = std::min(2 * piece, kLargestPiece)) {
         const std::size_t chunk = std::min(size - consumed, piece);
         const Byte* line = input + consumed;
-        if (chunk < kLineLength || !LooksCanonical(line)) break;
+        if (chunk < kLineLength || !StartsCanonical(line)) break;
         const std::size_t lines = chunk / kLineLength;
         const std::size_t start = plain.size();
         plain.resize(start + lines * kCodesPerLine);

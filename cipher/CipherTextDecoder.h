@@ -36,7 +36,6 @@ public:
     // Whether anything so far was read other than as canonical lines (60
     // digits and CR LF, every code at most 255).
     bool Deviated() const { return deviated_; }
-    std::uint64_t CodesRead() const { return codesRead_; }
 
 private:
     void CompleteCode(int value);

@@ -58,6 +58,7 @@ std::size_t EncipherBlock(const CipherKernel& kernel, const Byte* plain, std::si
 struct PlainSlot {
     std::vector<Byte> plain = std::vector<Byte>(kPlainBlock);
     std::vector<Byte> cipher = std::vector<Byte>(SpanCipherSize(0, kPlainBlock) + 4);
+    std::size_t size = 0;  // of the plain text read
     std::future<std::size_t> done;
 };
 
@@ -71,6 +72,8 @@ struct DecipheredBlock {
 
 struct CipherSlot {
     std::vector<Byte> cipher = std::vector<Byte>(kCipherBlock);
+    std::uint64_t offset = 0;  // of the block in the file
+    bool last = false;
     std::future<DecipheredBlock> done;
 };
 
@@ -108,28 +111,25 @@ void EncipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, Atomi
     std::vector<PlainSlot> slots(workers + 2);
     WorkerPool pool(workers);
     std::uint64_t written = 0;
-    const auto writeOldest = [&](PlainSlot& slot, std::uint64_t size) {
+    const auto writeOldest = [&](PlainSlot& slot) {
         output.Write(slot.cipher.data(), slot.done.get());
-        written += size;
+        written += slot.size;
         yields.After(written);
     };
-    std::vector<std::uint64_t> sizes(slots.size(), 0);
     std::size_t block = 0;
     for (std::uint64_t read = 0; read < total; ++block) {
         PlainSlot& slot = slots[block % slots.size()];
-        if (slot.done.valid()) writeOldest(slot, sizes[block % slots.size()]);
-        const std::size_t size = ReadBlock(input, read, slot.plain.data(), slot.plain.size());
-        const std::uint64_t first = read;
-        const bool last = read + size == total;
-        sizes[block % slots.size()] = size;
-        slot.done = pool.Submit([&kernel, &slot, size, first, last] {
-            return EncipherBlock(kernel, slot.plain.data(), size, first, last, slot.cipher.data());
+        if (slot.done.valid()) writeOldest(slot);
+        slot.size = ReadBlock(input, read, slot.plain.data(), slot.plain.size());
+        const bool last = read + slot.size == total;
+        slot.done = pool.Submit([&kernel, &slot, first = read, last] {
+            return EncipherBlock(kernel, slot.plain.data(), slot.size, first, last, slot.cipher.data());
         });
-        read += size;
+        read += slot.size;
     }
     for (std::size_t i = 0; i < slots.size(); ++i) {
         PlainSlot& slot = slots[(block + i) % slots.size()];
-        if (slot.done.valid()) writeOldest(slot, sizes[(block + i) % slots.size()]);
+        if (slot.done.valid()) writeOldest(slot);
     }
     RequireUnchangedEnd(input);
 }
@@ -185,7 +185,6 @@ void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, Atomi
     // it does not (or where a code must be reduced and logged) the rest is
     // read on this thread, exactly as a single pass would.
     std::vector<CipherSlot> slots(workers + 2);
-    std::vector<std::uint64_t> offsets(slots.size(), 0);
     WorkerPool pool(workers);
     std::size_t next = 0;  // the oldest block not yet written
     std::size_t block = 0;
@@ -193,10 +192,8 @@ void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, Atomi
     const auto collect = [&](std::size_t index) -> bool {
         CipherSlot& slot = slots[index % slots.size()];
         DecipheredBlock result = slot.done.get();
-        const std::uint64_t offset = offsets[index % slots.size()];
-        const bool last = offset + kCipherBlock >= total;
-        if (result.reduced || (!last && !result.canonical)) {
-            DecipherRest(kernel, input, output, onReduction, offset, offset / kLineLength * kCodesPerLine,
+        if (result.reduced || (!slot.last && !result.canonical)) {
+            DecipherRest(kernel, input, output, onReduction, slot.offset, slot.offset / kLineLength * kCodesPerLine,
                          slot.cipher);
             return false;
         }
@@ -209,11 +206,10 @@ void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, Atomi
             if (!collect(next++)) return;
         }
         const std::size_t size = ReadBlock(input, read, slot.cipher.data(), slot.cipher.size());
-        const std::uint64_t offset = read;
-        const bool last = read + size == total;
-        offsets[block % slots.size()] = offset;
-        slot.done = pool.Submit([&kernel, &slot, total, size, offset, last] {
-            return DecipherBlock(kernel, total, slot.cipher.data(), size, offset, last);
+        slot.offset = read;
+        slot.last = read + size == total;
+        slot.done = pool.Submit([&kernel, &slot, total, size] {
+            return DecipherBlock(kernel, total, slot.cipher.data(), size, slot.offset, slot.last);
         });
         read += size;
     }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cipher/clsEncrypt.h"
+#include "common/KeyedCipher.h"
 #include "common/TestPlatform.h"
 #include "common/Unprivileged.h"
 
@@ -14,7 +15,7 @@ using testing::ReadFile;
 using testing::TestPlatform;
 using testing::WriteFile;
 
-constexpr const char* kTestKey = "117032209004188";
+using testing::kTestKey;
 
 class FileMethodsTest : public ::testing::Test {
 protected:

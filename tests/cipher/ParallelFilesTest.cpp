@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cipher/clsEncrypt.h"
+#include "common/KeyedCipher.h"
 #include "common/TestPlatform.h"
 
 namespace ciphora {
@@ -16,7 +17,7 @@ constexpr std::size_t kLarge = 12u << 20;
 
 class ParallelFilesTest : public ::testing::Test {
 protected:
-    ParallelFilesTest() { cipher.KKey("117032209004188"); }
+    ParallelFilesTest() { cipher.KKey(testing::kTestKey); }
 
     std::string Path(const std::string& name) const { return platform.directory.File(name); }
 
