@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,12 +10,13 @@
 namespace ciphora {
 
 // Writes a file so that it appears complete or not at all: the data goes to
-// a temporary file in the target's directory, which Commit flushes to disk
-// and renames over the target. Until then the previous target stays as it
-// was; a writer destroyed without Commit leaves no trace. The target may be
-// the very file that is being read; a target that is a link is written
-// through, and one that may not be written is refused (70). Failures raise
-// WriteFailure.
+// a hidden temporary file in the target's directory, which Commit flushes to
+// disk and renames over the target. Until then the previous target stays as
+// it was; a writer destroyed without Commit leaves no trace. The target may
+// be the very file that is being read; one that may not be written (or is
+// read-only) is refused (70); on POSIX systems a target that is a link is
+// written through. Failures raise WriteFailure. One implementation per
+// operating system.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(const std::string& targetPath);
@@ -27,13 +29,12 @@ public:
     void Commit();
 
 private:
-    [[noreturn]] void Fail(int error);
+    [[noreturn]] void Fail(long systemError);
     void Discard();
 
     std::string target_;
-    std::string directory_;
-    std::string temporaryName_;  // empty while the file has no name yet
-    int descriptor_ = -1;
+    std::string temporaryPath_;  // empty while the file has no name yet
+    std::intptr_t handle_ = -1;
     bool committed_ = false;
 };
 

@@ -6,10 +6,11 @@
 
 namespace ciphora {
 
-// The platform of a program run from a console: the command line is its
-// arguments joined with single blanks, every logged message is shown on
-// standard error as well, and an output that exceeds the file size limit
-// fails its write instead of ending the process.
+// The platform of a program run from a console: every logged message is
+// shown on standard error as well, and an output that exceeds the file size
+// limit fails its write instead of ending the process. The command line is
+// the arguments joined with single blanks on POSIX systems; on Windows it is
+// the raw text that follows the program's name, as the system passed it.
 class ConsolePlatform : public Platform {
 public:
     ConsolePlatform(int argc, char** argv);

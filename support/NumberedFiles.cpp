@@ -1,16 +1,11 @@
 #include "NumberedFiles.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <memory>
 #include <vector>
 
 #include "RuntimeError.h"
+#include "SystemFile.h"
 
 namespace ciphora::NumberedFiles {
 
@@ -22,9 +17,7 @@ constexpr std::size_t kBufferSize = 64u << 10;
 // not cost a system call per byte.
 class OpenFile {
 public:
-    OpenFile(int descriptor, std::string path, const void* owner)
-        : descriptor_(descriptor), path_(std::move(path)), owner_(owner) {}
-    ~OpenFile() { ::close(descriptor_); }
+    OpenFile(SystemFile file, const void* owner) : file_(std::move(file)), owner_(owner) {}
 
     const void* Owner() const { return owner_; }
 
@@ -38,34 +31,22 @@ public:
         return buffer_[position_++];
     }
 
-    void Write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
-            if (written < 0) {
-                if (errno == EINTR) continue;
-                throw FileError(errno, path_);
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-    }
+    void Write(std::string_view bytes) { file_.Write(bytes); }
 
 private:
     void Fill() {
         if (position_ < buffer_.size()) return;
         buffer_.resize(kBufferSize);
-        ssize_t got;
-        do got = ::read(descriptor_, buffer_.data(), buffer_.size());
-        while (got < 0 && errno == EINTR);
-        if (got < 0) {
+        try {
+            buffer_.resize(file_.Read(buffer_.data(), buffer_.size()));
+        } catch (...) {
             buffer_.clear();
-            throw FileError(errno, path_);
+            throw;
         }
-        buffer_.resize(static_cast<std::size_t>(got));
         position_ = 0;
     }
 
-    int descriptor_;
-    std::string path_;
+    SystemFile file_;
     const void* owner_;
     std::vector<char> buffer_;
     std::size_t position_ = 0;
@@ -80,24 +61,8 @@ OpenFile& Get(std::int32_t number) {
     return *table[number];
 }
 
-int OpenDescriptor(const std::string& path, int flags) {
-    if (path.find('\0') != std::string::npos) throw RuntimeError(kBadFileNameOrNumber);
-    const int descriptor = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    if (descriptor < 0) throw FileError(errno, path);
-    struct stat info {};
-    if (::fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(descriptor);
-        throw FileError(EISDIR, path);
-    }
-    return descriptor;
-}
-
-void Install(std::int32_t number, int descriptor, const std::string& path, const void* owner) {
-    if (!InRange(number)) {
-        ::close(descriptor);
-        throw RuntimeError(kBadFileNameOrNumber);
-    }
-    table[number] = std::make_unique<OpenFile>(descriptor, path, owner);
+void Install(std::int32_t number, SystemFile file, const void* owner) {
+    table[number] = std::make_unique<OpenFile>(std::move(file), owner);
 }
 
 }  // namespace
@@ -110,18 +75,14 @@ std::int32_t FreeFile() {
 
 void OpenForInput(std::int32_t number, const std::string& path, const void* owner) {
     if (!InRange(number)) throw RuntimeError(kBadFileNameOrNumber);
-    Install(number, OpenDescriptor(path, O_RDONLY), path, owner);
+    Install(number, SystemFile::OpenForReading(path), owner);
 }
 
 void OpenForAppend(std::int32_t number, const std::string& path, const void* owner) {
     if (!InRange(number)) throw RuntimeError(kBadFileNameOrNumber);
-    const int descriptor = OpenDescriptor(path, O_WRONLY | O_APPEND | O_CREAT);
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(descriptor);
-        throw FileError(error, path);
-    }
-    Install(number, descriptor, path, owner);
+    SystemFile file = SystemFile::OpenForAppending(path);
+    if (!file.TryLock()) throw RuntimeError(kPermissionDenied);
+    Install(number, std::move(file), owner);
 }
 
 void Close(std::int32_t number) {

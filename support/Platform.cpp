@@ -1,22 +1,11 @@
 #include "Platform.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace ciphora {
 
 std::string Platform::CommandLine() const { return {}; }
-
-std::string Platform::ApplicationDirectory() const {
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return std::filesystem::current_path().string();
-    return executable.parent_path().string();
-}
 
 void Platform::ProcessEvents() {}
 
@@ -24,9 +13,7 @@ void Platform::SetMousePointer(MousePointer) {}
 
 float Platform::SecondsSinceMidnight() const {
     const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = LocalCalendarTime(std::chrono::system_clock::to_time_t(now));
     const auto sinceEpoch = now.time_since_epoch();
     const double fraction =
         std::chrono::duration<double>(sinceEpoch - std::chrono::floor<std::chrono::seconds>(sinceEpoch)).count();
@@ -37,12 +24,7 @@ double Platform::MonotonicSeconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-std::tm Platform::LocalTime() const {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
+std::tm Platform::LocalTime() const { return LocalCalendarTime(std::time(nullptr)); }
 
 void Platform::Beep() {
     std::fputc('\a', stderr);

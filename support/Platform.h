@@ -56,8 +56,18 @@ private:
 };
 
 // The separator that stands where the program's path literals start with a
-// backslash ("\input.txt").
+// backslash ("\input.txt"), and every character that separates the parts
+// of a path on this system.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+inline constexpr std::string_view kPathSeparators = "\\/";
+#else
 inline constexpr char kPathSeparator = '/';
+inline constexpr std::string_view kPathSeparators = "/";
+#endif
+
+// The local calendar time of a moment, as the system's time zone has it.
+std::tm LocalCalendarTime(std::time_t moment);
 
 // The module-level helpers the rest of the program calls.
 inline void DoEvents() { CurrentPlatform().ProcessEvents(); }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FileErrors.h"
+#include "SystemFile.h"
 
 namespace ciphora {
 
@@ -12,9 +13,6 @@ namespace ciphora {
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const std::string& path);
-    ~ReadOnlyFile();
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
     // The size when the file was opened.
     std::uint64_t Size() const { return size_; }
@@ -22,9 +20,8 @@ public:
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
 
 private:
-    std::string path_;
-    int descriptor_ = -1;
-    std::uint64_t size_ = 0;
+    SystemFile file_;
+    std::uint64_t size_;
 };
 
 }  // namespace ciphora

@@ -8,17 +8,31 @@
 namespace ciphora {
 
 // Run-time error numbers. The program tests 52, 53, 70 and 76 by value; the
-// others are fixed so that logs stay comparable from run to run.
+// others are fixed so that logs stay comparable from run to run and from one
+// system to the other.
 //
-// Mapping of the operating system's errors (ErrorNumberFromErrno):
-//   ENOENT, file missing in an existing directory ....... 53 file not found
-//   ENOENT with a missing directory on the path, ENOTDIR . 76 path not found
-//   ENAMETOOLONG, EINVAL, an embedded NUL, ELOOP ......... 52 bad file name
-//   EACCES, EPERM, EROFS, EBUSY, ETXTBSY, EAGAIN (lock) .. 70 permission denied
-//   ENOSPC, EDQUOT, EFBIG ................................ 61 disk full
-//   EIO .................................................. 57 device I/O error
-//   EMFILE, ENFILE ....................................... 67 too many files
-//   EISDIR and every other failure ....................... 75 path/file access error
+// Mapping of the operating system's errors (ErrorNumberFromSystemError):
+//
+//   POSIX (errno)                                          Windows (GetLastError)
+//   ENOENT, file missing in an existing directory   53    ERROR_FILE_NOT_FOUND
+//                                                          file not found
+//   ENOENT with a missing directory on the path,    76    ERROR_PATH_NOT_FOUND, ERROR_BAD_NETPATH,
+//   ENOTDIR                                                ERROR_INVALID_DRIVE; path not found
+//   ENAMETOOLONG, EINVAL, ELOOP, an embedded NUL    52    ERROR_INVALID_NAME, ERROR_BAD_PATHNAME,
+//                                                          ERROR_FILENAME_EXCED_RANGE,
+//                                                          ERROR_DIRECTORY, an embedded NUL;
+//                                                          bad file name or number
+//   EACCES, EPERM, EROFS, EBUSY, ETXTBSY,           70    ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION,
+//   EAGAIN (lock)                                          ERROR_LOCK_VIOLATION, ERROR_WRITE_PROTECT,
+//                                                          ERROR_USER_MAPPED_FILE; permission denied
+//   ENOSPC, EDQUOT, EFBIG                           61    ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL,
+//                                                          ERROR_FILE_TOO_LARGE; disk full
+//   EIO                                             57    ERROR_CRC, ERROR_IO_DEVICE, ERROR_GEN_FAILURE,
+//                                                          ERROR_READ_FAULT, ERROR_WRITE_FAULT,
+//                                                          ERROR_NOT_READY; device I/O error
+//   EMFILE, ENFILE                                  67    ERROR_TOO_MANY_OPEN_FILES; too many files
+//   EISDIR and every other failure                  75    a directory opened as a file and every
+//                                                          other failure; path/file access error
 enum ErrorNumber : std::int32_t {
     kInvalidProcedureCall = 5,
     kOverflow = 6,
@@ -39,8 +53,9 @@ enum ErrorNumber : std::int32_t {
 // The description text that goes with an error number.
 std::string ErrorDescription(std::int32_t number);
 
-// Maps an errno value from an operation on `path` onto the numbers above.
-std::int32_t ErrorNumberFromErrno(int error, std::string_view path);
+// Maps an error of the operating system from an operation on `path` (errno
+// on POSIX systems, GetLastError() on Windows) onto the numbers above.
+std::int32_t ErrorNumberFromSystemError(long error, std::string_view path);
 
 // A run-time failure passed to the caller: the error number and its text.
 class RuntimeError : public std::runtime_error {
@@ -54,7 +69,7 @@ private:
     std::int32_t number_;
 };
 
-// The failure of a file operation on `path` that set `error` (an errno value).
-RuntimeError FileError(int error, std::string_view path);
+// The failure of a file operation on `path` that gave the system's `error`.
+RuntimeError FileError(long error, std::string_view path);
 
 }  // namespace ciphora

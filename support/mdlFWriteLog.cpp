@@ -1,17 +1,14 @@
 #include "mdlFWriteLog.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "Platform.h"
 #include "RuntimeError.h"
+#include "SystemFile.h"
 #include "Text.h"
 
 namespace ciphora {
@@ -46,27 +43,19 @@ std::string TimeStamp(const std::tm& time) {
     return std::string(text, length);
 }
 
-// Waits, within bounds, for writers of other processes to finish their entry.
-bool LockForWriting(int descriptor) {
-    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
-    while (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(kLockRetryPause);
-    }
-    return true;
-}
-
-void WriteAll(int descriptor, std::string_view data, std::string_view path) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(descriptor, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(descriptor);
-            throw FileError(error, path);
+// Opens the log and waits, within bounds, for writers of other processes
+// to finish their entry. Nothing when the log cannot be had.
+std::optional<SystemFile> OpenLockedLog(const std::string& path) {
+    try {
+        SystemFile log = SystemFile::OpenForAppending(path);
+        const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+        while (!log.TryLock()) {
+            if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+            std::this_thread::sleep_for(kLockRetryPause);
         }
-        data.remove_prefix(static_cast<std::size_t>(written));
+        return log;
+    } catch (const RuntimeError&) {
+        return std::nullopt;
     }
 }
 
@@ -82,13 +71,8 @@ void FWriteLog(std::string_view message, std::string_view logPath) {
     platform.ShowLogMessage(text);
 
     const std::string path = IsBlank(logPath) ? AppFile(kDefaultLogName) : std::string(logPath);
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        platform.Beep();
-        return;
-    }
-    if (!LockForWriting(descriptor)) {
-        ::close(descriptor);
+    std::optional<SystemFile> log = OpenLockedLog(path);
+    if (!log) {
         platform.Beep();
         return;
     }
@@ -100,8 +84,8 @@ void FWriteLog(std::string_view message, std::string_view logPath) {
     entry += ' ';
     entry += TimeStamp(platform.LocalTime());
     entry += "\"\r\n";
-    WriteAll(descriptor, entry, path);
-    if (::close(descriptor) != 0) throw FileError(errno, path);
+    log->Write(entry);
+    log->Close();
 }
 
 std::string TrappedErrorMessage(std::string_view owner, std::string_view procedure, std::int32_t number,

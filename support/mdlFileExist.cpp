@@ -1,14 +1,11 @@
 #include "mdlFileExist.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <optional>
 
 #include "DirectorySearch.h"
 #include "Platform.h"
 #include "RuntimeError.h"
+#include "SystemFile.h"
 #include "mdlFWriteLog.h"
 
 namespace ciphora {
@@ -28,23 +25,18 @@ void Log(std::string_view text, std::string_view path) {
 }
 
 // Opens the file for reading only, disturbing no other reader or writer. A
-// directory opens on this platform but is no file, so it fails like any odd
-// failure.
+// directory is no file, so it fails like any odd failure.
 struct OpenAttempt {
-    int descriptor = -1;
+    std::optional<SystemFile> file;
     std::int32_t error = 0;
 };
 
 OpenAttempt TryOpen(const std::string& path) {
-    if (path.find('\0') != std::string::npos) return {-1, kBadFileNameOrNumber};
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) return {-1, ErrorNumberFromErrno(errno, path)};
-    struct stat info {};
-    if (::fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(descriptor);
-        return {-1, ErrorNumberFromErrno(EISDIR, path)};
+    try {
+        return {SystemFile::OpenToProbe(path), 0};
+    } catch (const RuntimeError& error) {
+        return {std::nullopt, error.Number()};
     }
-    return {descriptor, 0};
 }
 
 bool FoundByDirectorySearch(const std::string& path) {
@@ -77,12 +69,13 @@ std::int32_t FileExist(std::string path) {
     }
 
     for (int oddFailures = 0;;) {
-        const OpenAttempt attempt = TryOpen(path);
-        if (attempt.descriptor >= 0) {
-            if (::close(attempt.descriptor) != 0) {
-                const std::int32_t number = ErrorNumberFromErrno(errno, path);
-                LogTrappedError(kOwner, kProcedure, number);
-                return number;
+        OpenAttempt attempt = TryOpen(path);
+        if (attempt.file) {
+            try {
+                attempt.file->Close();
+            } catch (const RuntimeError& error) {
+                LogTrappedError(kOwner, kProcedure, error.Number());
+                return error.Number();
             }
             return 1;
         }

@@ -1,0 +1,48 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "ConsolePlatform.h"
+#include "WindowsText.h"
+
+namespace ciphora {
+
+namespace {
+
+// The command line's text after the program name, by the system's own rule
+// for that first token: up to the closing quote when it starts with one,
+// otherwise up to the first blank or tab. The blanks and tabs after it go too.
+std::wstring_view AfterProgramName(std::wstring_view line) {
+    std::size_t end;
+    if (line.starts_with(L'"')) {
+        end = line.find(L'"', 1);
+        end = end == std::wstring_view::npos ? line.size() : end + 1;
+    } else {
+        end = line.find_first_of(L" \t");
+        if (end == std::wstring_view::npos) end = line.size();
+    }
+    line.remove_prefix(end);
+    const auto first = line.find_first_not_of(L" \t");
+    return first == std::wstring_view::npos ? std::wstring_view{} : line.substr(first);
+}
+
+}  // namespace
+
+ConsolePlatform::ConsolePlatform(int, char**) : commandLine_(Utf8(AfterProgramName(::GetCommandLineW()))) {}
+
+void ConsolePlatform::ShowLogMessage(std::string_view message) {
+    // A console shows UTF-16 whatever its code page; a file or pipe gets the
+    // bytes as they are.
+    const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (errors != INVALID_HANDLE_VALUE && ::GetConsoleMode(errors, &mode)) {
+        const std::wstring line = Utf16(message) + L"\r\n";
+        DWORD written = 0;
+        ::WriteConsoleW(errors, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(message.data(), 1, message.size(), stderr);
+    std::fputc('\n', stderr);
+}
+
+}  // namespace ciphora

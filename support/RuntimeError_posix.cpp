@@ -1,0 +1,45 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "RuntimeError.h"
+
+namespace ciphora {
+
+namespace {
+// ENOENT does not say which part of the path is missing; the directory
+// holding the last component decides between "file" and "path" not found.
+bool ParentDirectoryExists(std::string_view path) {
+    const std::string text(path);
+    const auto slash = text.find_last_of('/');
+    if (slash == std::string::npos) return true;
+    const std::string parent = slash == 0 ? "/" : text.substr(0, slash);
+    struct stat info {};
+    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+}  // namespace
+
+std::int32_t ErrorNumberFromSystemError(long error, std::string_view path) {
+    switch (error) {
+        case ENOENT: return ParentDirectoryExists(path) ? kFileNotFound : kPathNotFound;
+        case ENOTDIR: return kPathNotFound;
+        case ENAMETOOLONG:
+        case EINVAL:
+        case ELOOP: return kBadFileNameOrNumber;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EBUSY:
+        case ETXTBSY:
+        case EAGAIN: return kPermissionDenied;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return kDiskFull;
+        case EIO: return kDeviceIoError;
+        case EMFILE:
+        case ENFILE: return kTooManyFiles;
+        default: return kPathFileAccessError;
+    }
+}
+
+}  // namespace ciphora

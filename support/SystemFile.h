@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace ciphora {
+
+// One open file of the operating system, in binary mode with 64-bit sizes
+// and offsets, closed when destroyed. Paths are UTF-8. Every failure raises
+// RuntimeError with the run-time error number of the system's error.
+class SystemFile {
+public:
+    // An existing file, for reading, shared with every other reader and
+    // writer (and, on Windows, with whoever renames or replaces it). A
+    // directory is refused with 75.
+    static SystemFile OpenForReading(const std::string& path);
+    // The same, for a look that must not wait on anything: a pipe without a
+    // writer opens at once.
+    static SystemFile OpenToProbe(const std::string& path);
+    // For appending, created empty when missing, shared with other appenders.
+    static SystemFile OpenForAppending(const std::string& path);
+
+    SystemFile(SystemFile&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+        other.handle_ = kClosed;
+    }
+    SystemFile& operator=(SystemFile&& other) noexcept {
+        if (this != &other) {
+            Release();
+            handle_ = other.handle_;
+            path_ = std::move(other.path_);
+            other.handle_ = kClosed;
+        }
+        return *this;
+    }
+    ~SystemFile() { Release(); }
+
+    // A regular file on disk, not a pipe or a device.
+    bool IsOrdinary() const;
+    std::uint64_t Size() const;
+    // Reads the next bytes; 0 only at the end.
+    std::size_t Read(void* buffer, std::size_t size);
+    // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+    // Writes all of `data`.
+    void Write(std::string_view data);
+    // Takes the exclusive lock on the whole file without waiting: false when
+    // another open file holds it, in this process or another one.
+    bool TryLock();
+    // Closes the file, raising what the close brings to light.
+    void Close();
+
+private:
+    using Handle = std::intptr_t;
+    static constexpr Handle kClosed = -1;
+
+    SystemFile(Handle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+    // Closes without reporting anything.
+    void Release() noexcept;
+
+    Handle handle_ = kClosed;
+    std::string path_;
+};
+
+}  // namespace ciphora

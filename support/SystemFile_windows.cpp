@@ -1,0 +1,122 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "RuntimeError.h"
+#include "SystemFile.h"
+#include "WindowsText.h"
+
+namespace ciphora {
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// One ReadFile or WriteFile call moves at most this much.
+constexpr std::size_t kLargestTransfer = 1u << 30;
+
+HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::intptr_t OpenHandle(const std::string& path, DWORD access, DWORD disposition) {
+    if (path.find('\0') != std::string::npos) throw RuntimeError(kBadFileNameOrNumber);
+    const std::wstring wide = Utf16(path);
+    const HANDLE handle =
+        ::CreateFileW(wide.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // A directory is no file to open, whatever the system calls it.
+        if (error == ERROR_ACCESS_DENIED && IsDirectory(wide)) throw RuntimeError(kPathFileAccessError);
+        throw FileError(static_cast<long>(error), path);
+    }
+    return reinterpret_cast<std::intptr_t>(handle);
+}
+
+DWORD Chunk(std::size_t size) { return static_cast<DWORD>(std::min(size, kLargestTransfer)); }
+
+}  // namespace
+
+SystemFile SystemFile::OpenForReading(const std::string& path) {
+    return {OpenHandle(path, GENERIC_READ, OPEN_EXISTING), path};
+}
+
+SystemFile SystemFile::OpenToProbe(const std::string& path) { return OpenForReading(path); }
+
+SystemFile SystemFile::OpenForAppending(const std::string& path) {
+    // Append access alone puts every write at the end; reading is there
+    // because locking asks for it.
+    return {OpenHandle(path, GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE, OPEN_ALWAYS), path};
+}
+
+void SystemFile::Release() noexcept {
+    if (handle_ != kClosed) ::CloseHandle(Native(handle_));
+    handle_ = kClosed;
+}
+
+bool SystemFile::IsOrdinary() const { return ::GetFileType(Native(handle_)) == FILE_TYPE_DISK; }
+
+std::uint64_t SystemFile::Size() const {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(Native(handle_), &size)) throw FileError(static_cast<long>(::GetLastError()), path_);
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::size_t SystemFile::Read(void* buffer, std::size_t size) {
+    DWORD got = 0;
+    if (!::ReadFile(Native(handle_), buffer, Chunk(size), &got, nullptr)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;
+        throw FileError(static_cast<long>(error), path_);
+    }
+    return got;
+}
+
+std::size_t SystemFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+    std::size_t done = 0;
+    auto* bytes = static_cast<char*>(buffer);
+    while (done < size) {
+        OVERLAPPED at{};
+        const std::uint64_t position = offset + done;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(Native(handle_), bytes + done, Chunk(size - done), &got, &at)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_HANDLE_EOF) break;
+            throw FileError(static_cast<long>(error), path_);
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+void SystemFile::Write(std::string_view data) {
+    while (!data.empty()) {
+        DWORD written = 0;
+        if (!::WriteFile(Native(handle_), data.data(), Chunk(data.size()), &written, nullptr))
+            throw FileError(static_cast<long>(::GetLastError()), path_);
+        data.remove_prefix(written);
+    }
+}
+
+bool SystemFile::TryLock() {
+    OVERLAPPED whole{};
+    if (::LockFileEx(Native(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                     &whole))
+        return true;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) return false;
+    throw FileError(static_cast<long>(error), path_);
+}
+
+void SystemFile::Close() {
+    const HANDLE handle = Native(handle_);
+    handle_ = kClosed;
+    if (!::CloseHandle(handle)) throw FileError(static_cast<long>(::GetLastError()), path_);
+}
+
+}  // namespace ciphora
