@@ -9,7 +9,7 @@ namespace ciphora {
 
 std::string DrivePaths::Map(std::string_view path) const {
     const bool driveLetter = path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
-    if (!driveLetter) return std::string(path);
+    if (!driveLetter || driveRoot_.empty()) return std::string(path);
     std::string rest(path.substr(2));
     std::replace(rest.begin(), rest.end(), '\\', kPathSeparator);
     if (!rest.starts_with(kPathSeparator)) rest.insert(rest.begin(), kPathSeparator);

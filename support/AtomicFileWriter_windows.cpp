@@ -33,10 +33,12 @@ bool MakeOrdinary(HANDLE file) {
 
 AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targetPath) {
     if (targetPath.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
-    // A read-only file is not replaced either.
+    // A read-only file is not replaced either, nor is a folder.
     const DWORD attributes = ::GetFileAttributesW(Utf16(target_).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         throw WriteFailure(kPermissionDenied);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw WriteFailure(kPathFileAccessError);
     RemoveStaleTemporaries(target_);
 
     temporaryPath_ = NewTemporaryPath(SplitTargetPath(target_), ::GetCurrentProcessId());

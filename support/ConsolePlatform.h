@@ -10,7 +10,8 @@ namespace ciphora {
 // shown on standard error as well, and an output that exceeds the file size
 // limit fails its write instead of ending the process. The command line is
 // the arguments joined with single blanks on POSIX systems; on Windows it is
-// the raw text that follows the program's name, as the system passed it.
+// the raw text that follows the program's name, as the system passed it, in
+// the ANSI code page.
 class ConsolePlatform : public Platform {
 public:
     ConsolePlatform(int argc, char** argv);

@@ -26,9 +26,21 @@ std::wstring_view AfterProgramName(std::wstring_view line) {
     return first == std::wstring_view::npos ? std::wstring_view{} : line.substr(first);
 }
 
+// The command line holds a key, not a path: one byte per character, in the
+// ANSI code page the key was always read in, so that a character that is no
+// digit counts once in the key's length. Characters outside it become "?".
+std::string AnsiText(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+    return narrow;
+}
+
 }  // namespace
 
-ConsolePlatform::ConsolePlatform(int, char**) : commandLine_(Utf8(AfterProgramName(::GetCommandLineW()))) {}
+ConsolePlatform::ConsolePlatform(int, char**) : commandLine_(AnsiText(AfterProgramName(::GetCommandLineW()))) {}
 
 void ConsolePlatform::ShowLogMessage(std::string_view message) {
     // A console shows UTF-16 whatever its code page; a file or pipe gets the

@@ -1,5 +1,6 @@
 file(MAKE_DIRECTORY ${WORK_DIR})
-execute_process(COMMAND ${GENERATOR} ${WORK_DIR} RESULT_VARIABLE status)
+# EMULATOR runs a cross-built generator (wine for the Windows build).
+execute_process(COMMAND ${EMULATOR} ${GENERATOR} ${WORK_DIR} RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "table generator failed: ${status}")
 endif()

@@ -5,7 +5,6 @@
 #include "cipher/clsEncrypt.h"
 #include "common/KeyedCipher.h"
 #include "common/TestPlatform.h"
-#include "common/Unprivileged.h"
 
 namespace ciphora {
 namespace {

@@ -22,6 +22,15 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::string TempDir::File(const std::string& name) const { return Utf8Text(path_ / Utf8Path(name)); }
+
+std::filesystem::path Utf8Path(std::string_view text) { return std::u8string(text.begin(), text.end()); }
+
+std::string Utf8Text(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream contents;

@@ -20,11 +20,16 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The UTF-8 path of `name` in this directory.
+    std::string File(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
 };
+
+// Paths from and to UTF-8, the program's own encoding, on every system.
+std::filesystem::path Utf8Path(std::string_view text);
+std::string Utf8Text(const std::filesystem::path& path);
 
 std::string ReadFile(const std::filesystem::path& path);
 // Random bytes, every value 0..255 possible, from a fixed seed.

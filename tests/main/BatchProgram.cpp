@@ -1,50 +1,42 @@
 #include "BatchProgram.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <thread>
 
+#include "common/ChildProcess.h"
+
 namespace ciphora::testing {
 
+namespace {
+// Standard error in a text mode writes CR LF where the program wrote LF.
+std::string WithPlainLineEnds(std::string text) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) plain += text[i];
+    return plain;
+}
+}  // namespace
+
+const std::string BatchProgram::kExecutableName = CIPHORA_EXECUTABLE_NAME;
+
 BatchProgram::BatchProgram(const std::filesystem::path& base) : dir_(base) {
-    std::filesystem::copy_file(CIPHORA_EXECUTABLE, dir_.Path() / "ciphora");
+    std::filesystem::copy_file(CIPHORA_EXECUTABLE, dir_.Path() / kExecutableName);
     std::filesystem::permissions(dir_.Path(), std::filesystem::perms::all);
 }
 
 Outcome BatchProgram::Run(const std::vector<std::string>& arguments, const RunOptions& options) const {
-    const std::string program = dir_.File("ciphora");
-    const std::string errors = scratch_.File("stderr");
-    const std::string memory = scratch_.File("memory");
-    const pid_t child = fork();
-    if (child == 0) {
-        const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        dup2(fd, 2);
-        if (options.fileSizeLimit) {
-            const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        if (options.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
-        std::vector<const char*> argv;
-        if (options.measureMemory) argv = {"/usr/bin/time", "-f", "%M", "-o", memory.c_str()};
-        argv.push_back(program.c_str());
-        for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-        argv.push_back(nullptr);
-        execv(argv[0], const_cast<char* const*>(argv.data()));
-        _exit(127);
-    }
+    ChildOptions child;
+    child.errorsPath = scratch_.File("stderr");
+    child.fileSizeLimit = options.fileSizeLimit;
+    child.unprivileged = options.unprivileged;
+    child.measureMemory = options.measureMemory;
+    ChildProcess program(dir_.File(kExecutableName), arguments, child);
     if (options.killAfter) {
         std::this_thread::sleep_for(*options.killAfter);
-        kill(child, SIGKILL);
+        program.Kill();
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(errors), 0};
-    if (options.measureMemory) outcome.peakKiB = std::stol("0" + ReadFile(memory));
-    return outcome;
+    const ChildExit exit = program.Wait();
+    return {exit.status, WithPlainLineEnds(ReadFile(Utf8Path(child.errorsPath))), exit.peakKiB};
 }
 
 std::vector<std::string> BatchProgram::LogMessages() const {
@@ -62,7 +54,7 @@ std::vector<std::string> BatchProgram::LogMessages() const {
 std::vector<std::string> BatchProgram::Entries() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
-        names.push_back(entry.path().filename().string());
+        names.push_back(Utf8Text(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <sys/resource.h>
-#include <sys/types.h>
-
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,25 +11,32 @@
 namespace ciphora::testing {
 
 struct Outcome {
-    int status = -1;     // the exit status, or 128 + the signal that ended it
-    std::string errors;  // what the program wrote on standard error
-    long peakKiB = 0;    // its peak resident memory, when measured
+    int status = -1;  // the exit status, or 128 + the signal that ended it
+    // What the program wrote on standard error, lines ended by LF on every
+    // system.
+    std::string errors;
+    // Its peak resident memory, when measured and the system reports it.
+    std::optional<long> peakKiB;
 };
 
 struct RunOptions {
-    std::optional<rlim_t> fileSizeLimit;
-    bool unprivileged = false;  // as "nobody" when the tests run as root
-    // Kills the program with SIGKILL after this long, if it still runs.
+    std::optional<std::uint64_t> fileSizeLimit;  // POSIX systems only
+    bool unprivileged = false;                   // as "nobody" when the tests run as root
+    // Kills the program as SIGKILL does after this long, if it still runs.
     std::optional<std::chrono::microseconds> killAfter;
-    // Measures the program's peak memory (through /usr/bin/time, so that
-    // the pages of this test process do not count).
     bool measureMemory = false;
 };
+
+// The status of a program that was killed.
+inline constexpr int kKilledStatus = 128 + 9;
 
 // The real batch program, copied into a directory of its own (under `base`
 // when given, the system's temporary directory otherwise).
 class BatchProgram {
 public:
+    // The program's file name: "ciphora", or "ciphora.exe" on Windows.
+    static const std::string kExecutableName;
+
     explicit BatchProgram(const std::filesystem::path& base = {});
 
     Outcome Run(const std::vector<std::string>& arguments, const RunOptions& options = {}) const;

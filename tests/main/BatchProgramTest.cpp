@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BatchProgram.h"
+#include "common/SystemTestSupport.h"
 
 namespace ciphora {
 namespace {
@@ -102,7 +103,27 @@ TEST(BatchProgram, EncipherThenDecipherRestoresTheInputExactly) {
         ASSERT_EQ(program.Run({"DENC" + std::string(kKey)}).status, 0);
         EXPECT_EQ(program.Read("input.txt"), text);
         EXPECT_EQ(program.Read("output.txt"), cipherText);
-        EXPECT_EQ(program.Entries(), (std::vector<std::string>{"ciphora", "input.txt", "output.txt"}));
+        EXPECT_EQ(program.Entries(), (std::vector<std::string>{BatchProgram::kExecutableName, "input.txt", "output.txt"}));
+    }
+}
+
+TEST(BatchProgram, RunsFromAFolderWhoseNameIsNotAscii) {
+    const testing::TempDir outer;
+    for (const char* folder : {"M\xc3\xbcller", "\xce\xa9mega \xce\xb1\xce\xb2", "\xe6\xbc\xa2\xe5\xad\x97 \xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88"}) {
+        const auto base = outer.Path() / testing::Utf8Path(folder);
+        std::filesystem::create_directory(base);
+        BatchProgram program(base);
+        program.Write("input.txt", "Line one\r\n\xe4\xf6\xfc\r\n");
+        ASSERT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 0) << folder;
+        std::filesystem::remove(program.Path("input.txt"));
+        ASSERT_EQ(program.Run({"DENC" + std::string(kKey)}).status, 0) << folder;
+        EXPECT_EQ(program.Read("input.txt"), "Line one\r\n\xe4\xf6\xfc\r\n") << folder;
+
+        program.Write("input.txt", "   ");
+        EXPECT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 65) << folder;
+        EXPECT_EQ(program.LogMessages(),
+                  std::vector<std::string>{"Error loading file to RichTextBox: " + program.Path("input.txt")})
+            << folder;
     }
 }
 
@@ -123,6 +144,7 @@ TEST(BatchProgram, MissingInputLeavesAnExistingOutputAlone) {
 }
 
 TEST(BatchProgram, AnOutputThatCannotBeWrittenKeepsTheOldOne) {
+    SKIP_ON_WINDOWS("Windows has no per-process limit on the size of the files a process writes");
     for (const char* mode : {"ENC", "DENC"}) {
         BatchProgram program;
         const std::string plain = RandomBytes(10000, 3);
@@ -138,7 +160,31 @@ TEST(BatchProgram, AnOutputThatCannotBeWrittenKeepsTheOldOne) {
         EXPECT_EQ(outcome.status, 73) << mode;
         EXPECT_EQ(program.LogMessages().back(), "Error saving file from RichTextBox: " + program.Path(target)) << mode;
         EXPECT_EQ(program.Read(target), "old contents") << mode;
-        EXPECT_EQ(program.Entries(), (std::vector<std::string>{"VbAppErrorLog.txt", "ciphora", "input.txt", "output.txt"}))
+        EXPECT_EQ(program.Entries(),
+                  (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName, "input.txt", "output.txt"}))
+            << mode;
+    }
+}
+
+TEST(BatchProgram, AReadOnlyOutputIsRefusedAndKept) {
+    for (const char* mode : {"ENC", "DENC"}) {
+        BatchProgram program;
+        program.Write("input.txt", "plain text");
+        ASSERT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 0);
+        const std::string target = std::string(mode) == "ENC" ? "output.txt" : "input.txt";
+        const std::string kept = program.Read(target);
+        std::filesystem::permissions(program.Path(target), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::group_read |
+                                                               std::filesystem::perms::others_read);
+        testing::RunOptions unprivileged;
+        unprivileged.unprivileged = true;
+        const Outcome outcome = program.Run({mode + std::string(kKey)}, unprivileged);
+        std::filesystem::permissions(program.Path(target), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        EXPECT_EQ(outcome.status, 73) << mode;
+        EXPECT_EQ(program.Read(target), kept) << mode;
+        EXPECT_EQ(program.Entries(),
+                  (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName, "input.txt", "output.txt"}))
             << mode;
     }
 }

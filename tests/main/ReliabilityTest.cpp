@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "BatchProgram.h"
+#include "common/SystemTestSupport.h"
 #include "cipher/clsEncrypt.h"
 
 namespace ciphora {
@@ -50,7 +51,7 @@ void KillAtRandom(const BatchProgram& program, const std::string& command, const
         RunOptions options;
         options.killAfter = std::chrono::microseconds(random() % (full.count() + 1));
         const Outcome outcome = program.Run({command}, options);
-        interrupted += outcome.status == 128 + SIGKILL;
+        interrupted += outcome.status == testing::kKilledStatus;
         const std::string now = program.Read(target);
         ASSERT_TRUE(now == previous || now == complete) << "attempt " << attempt << ": " << now.size() << " bytes";
     }
@@ -72,6 +73,8 @@ TEST(Reliability, KilledRunsNeverLeaveAHalfWrittenFile) {
 }
 
 TEST(Reliability, AnUnwritableDirectoryKeepsTheOldOutput) {
+    SKIP_ON_WINDOWS("a folder refuses new files on Windows only through its access control list, which wine does not "
+                    "enforce; the read-only output case covers the refusal");
     const BatchProgram program;
     program.Write("input.txt", "plain text");
     program.Write("output.txt", "old contents");
@@ -87,7 +90,7 @@ TEST(Reliability, AnUnwritableDirectoryKeepsTheOldOutput) {
     // The log cannot be written there either: the message is on standard
     // error, followed by the beep of the lost entry.
     EXPECT_EQ(outcome.errors, "Error saving file from RichTextBox: " + program.Path("output.txt") + "\n\a");
-    EXPECT_EQ(program.Entries(), (std::vector<std::string>{"ciphora", "input.txt", "output.txt"}));
+    EXPECT_EQ(program.Entries(), (std::vector<std::string>{testing::BatchProgram::kExecutableName, "input.txt", "output.txt"}));
 }
 
 TEST(Reliability, ALogThatCannotBeOpenedCostsABeepAndNothingElse) {
@@ -138,7 +141,9 @@ TEST(Reliability, HostileCipherTextsEndInTheirDescribedResult) {
         EXPECT_EQ(program.Read("input.txt"), cipher.DeEncryptString(c.text));
         EXPECT_EQ(program.LogMessages(), inProcess.LogMessages());
 #ifndef CIPHORA_SANITIZED
-        EXPECT_LT(outcome.peakKiB, 64 * 1024);
+        if (outcome.peakKiB) {
+            EXPECT_LT(*outcome.peakKiB, 64 * 1024);
+        }
 #endif
     }
 }
@@ -165,7 +170,8 @@ TEST(Reliability, AFileThatChangesWhileItIsReadIsUnreadable) {
 }
 
 TEST(Reliability, AGibibyteOfNulBytesStreamsInFlatMemory) {
-    const BatchProgram program("/dev/shm");
+    // In memory where the system has such a folder, to spare the disk 4 GiB.
+    const BatchProgram program(std::filesystem::exists("/dev/shm") ? "/dev/shm" : "");
     {
         std::ofstream file(program.Path("input.txt"), std::ios::binary);
         const std::string block(1u << 20, '\0');
@@ -187,8 +193,10 @@ TEST(Reliability, AGibibyteOfNulBytesStreamsInFlatMemory) {
     back.read(sample.data(), static_cast<std::streamsize>(sample.size()));
     EXPECT_EQ(sample, std::string(4096, '\0'));
 #ifndef CIPHORA_SANITIZED
-    EXPECT_LT(enciphered.peakKiB, 32 * 1024);
-    EXPECT_LT(deciphered.peakKiB, 32 * 1024);
+    if (enciphered.peakKiB && deciphered.peakKiB) {
+        EXPECT_LT(*enciphered.peakKiB, 32 * 1024);
+        EXPECT_LT(*deciphered.peakKiB, 32 * 1024);
+    }
 #endif
 }
 

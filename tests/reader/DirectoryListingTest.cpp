@@ -39,7 +39,7 @@ TEST_F(ListingTest, APatternSelectsTheNames) {
     EXPECT_EQ(reader.NrRowsDirArray(), 1);
     EXPECT_EQ(reader.VntDirFileNames().UBound(), 1);
     EXPECT_EQ(Walk(), (std::vector<std::string>{"a.txt", "b.txt"}));
-    EXPECT_EQ(reader.DirectoryName(), Directory() + "/");
+    EXPECT_EQ(reader.DirectoryName(), Directory() + kPathSeparator);
 }
 
 TEST_F(ListingTest, ABlankPatternListsEverything) {

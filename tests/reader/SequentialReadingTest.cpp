@@ -13,7 +13,7 @@ TEST_F(ReaderTest, OpenFileJoinsDirectoryAndNameAndKeepsTheSeparator) {
     reader.DirectoryName(platform.directory.Path().string());
     reader.FileName("a.txt");
     EXPECT_EQ(reader.OpenFile(), 0);
-    EXPECT_EQ(reader.DirectoryName(), platform.directory.Path().string() + "/");
+    EXPECT_EQ(reader.DirectoryName(), platform.directory.Path().string() + kPathSeparator);
 
     clsFileRead whole;
     whole.FileName(Path("a.txt"));

@@ -10,7 +10,7 @@ using testing::ReaderTest;
 class WholeFileTest : public ReaderTest {
 protected:
     void Name(const std::string& name) {
-        reader.DirectoryName(platform.directory.Path().string() + "/");
+        reader.DirectoryName(platform.directory.Path().string() + kPathSeparator);
         reader.FileName(name);
     }
 };

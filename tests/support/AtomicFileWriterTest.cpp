@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
+
+#include "common/SystemTestSupport.h"
+#include "common/TestPlatform.h"
+#include "support/AtomicFileWriter.h"
+#include "support/DirectorySearch.h"
+#include "support/RichTextBox.h"
+#ifndef _WIN32
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
-
-#include "common/TestPlatform.h"
-#include "common/Unprivileged.h"
-#include "support/AtomicFileWriter.h"
-#include "support/RichTextBox.h"
+#endif
 
 namespace ciphora {
 namespace {
@@ -20,23 +22,56 @@ std::size_t EntriesIn(const TempDir& dir) {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()), {}));
 }
 
+std::vector<std::string> VisibleFiles(const TempDir& dir) {
+    std::vector<std::string> names;
+    DirectorySearch search(dir.File("*"));
+    while (auto name = search.Next()) names.push_back(*name);
+    return names;
+}
+
 TEST(AtomicFileWriter, CommitReplacesTheTargetWhole) {
     TempDir dir;
     const std::string target = dir.File("out.txt");
     WriteFile(target, "old");
-    chmod(target.c_str(), 0640);
     {
         AtomicFileWriter writer(target);
         writer.Write("new ");
         EXPECT_EQ(ReadFile(target), "old");
+        EXPECT_EQ(VisibleFiles(dir), std::vector<std::string>{"out.txt"}) << "the temporary file is hidden";
         writer.Write("contents");
         writer.Commit();
     }
     EXPECT_EQ(ReadFile(target), "new contents");
-    struct stat info {};
-    stat(target.c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(VisibleFiles(dir), std::vector<std::string>{"out.txt"}) << "the new file is an ordinary one";
     EXPECT_EQ(EntriesIn(dir), 1u);
+}
+
+TEST(AtomicFileWriter, ANewTargetAppearsOnlyAtCommit) {
+    TempDir dir;
+    const std::string target = dir.File("new.txt");
+    {
+        AtomicFileWriter writer(target);
+        writer.Write("first contents");
+        EXPECT_TRUE(VisibleFiles(dir).empty());
+        writer.Commit();
+    }
+    EXPECT_EQ(ReadFile(target), "first contents");
+    EXPECT_EQ(VisibleFiles(dir), std::vector<std::string>{"new.txt"});
+    EXPECT_EQ(EntriesIn(dir), 1u);
+}
+
+TEST(AtomicFileWriter, AReplacedFileKeepsItsPermissions) {
+    SKIP_ON_WINDOWS("Windows files carry no permission bits; the replacement keeps the target's security");
+    TempDir dir;
+    const std::string target = dir.File("out.txt");
+    WriteFile(target, "old");
+    const auto kept = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                      std::filesystem::perms::group_read;
+    std::filesystem::permissions(target, kept);
+    AtomicFileWriter writer(target);
+    writer.Write("new");
+    writer.Commit();
+    EXPECT_EQ(std::filesystem::status(target).permissions(), kept);
 }
 
 TEST(AtomicFileWriter, WithoutCommitNothingChangesAndNothingIsLeft) {
@@ -52,10 +87,14 @@ TEST(AtomicFileWriter, WithoutCommitNothingChangesAndNothingIsLeft) {
 }
 
 TEST(AtomicFileWriter, AFailingWriteKeepsTheOldFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no per-process limit on the size of the files a process writes";
+#else
     TempDir dir;
     const std::string target = dir.File("out.txt");
     WriteFile(target, "old");
-    chmod(target.c_str(), 0666);
+    std::filesystem::permissions(target, std::filesystem::perms::all & ~std::filesystem::perms::owner_exec &
+                                             ~std::filesystem::perms::group_exec & ~std::filesystem::perms::others_exec);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
     const int outcome = testing::RunUnprivileged([&] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -73,6 +112,7 @@ TEST(AtomicFileWriter, AFailingWriteKeepsTheOldFile) {
     EXPECT_EQ(outcome, 1);
     EXPECT_EQ(ReadFile(target), "old");
     EXPECT_EQ(EntriesIn(dir), 1u);
+#endif
 }
 
 TEST(AtomicFileWriter, MissingDirectoryIsPathNotFound) {
@@ -89,7 +129,8 @@ TEST(AtomicFileWriter, LeftoversOfDeadWritersAreRemoved) {
     TempDir dir;
     const std::string target = dir.File("out.txt");
     WriteFile(dir.Path() / ".out.txt.ciphora-999999999-0", "left by a killed run");
-    WriteFile(dir.Path() / (".out.txt.ciphora-" + std::to_string(getpid()) + "-77"), "ours, still alive");
+    WriteFile(dir.Path() / (".out.txt.ciphora-" + std::to_string(testing::CurrentProcessId()) + "-77"),
+              "ours, still alive");
     WriteFile(dir.Path() / ".other.txt.ciphora-999999999-0", "another target's");
     RemoveStaleTemporaries(target);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / ".out.txt.ciphora-999999999-0"));
@@ -132,6 +173,7 @@ namespace ciphora {
 namespace {
 
 TEST(AtomicFileWriter, ALinkIsWrittenThrough) {
+    SKIP_ON_WINDOWS("making a symbolic link on Windows needs a privilege that users lack, and links are not followed");
     testing::TempDir dir;
     std::filesystem::create_directory(dir.Path() / "real");
     testing::WriteFile(dir.Path() / "real" / "out.txt", "old");
@@ -147,7 +189,8 @@ TEST(AtomicFileWriter, AFileThatMayNotBeWrittenIsNotReplaced) {
     testing::TempDir dir;
     const std::string target = dir.File("out.txt");
     testing::WriteFile(target, "protected");
-    chmod(target.c_str(), 0444);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                             std::filesystem::perms::others_read);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
     const int outcome = testing::RunUnprivileged([&] {
         try {
@@ -160,6 +203,7 @@ TEST(AtomicFileWriter, AFileThatMayNotBeWrittenIsNotReplaced) {
     // Root may write any file; everybody else is refused.
     EXPECT_EQ(outcome, 1);
     EXPECT_EQ(testing::ReadFile(target), "protected");
+    std::filesystem::permissions(target, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 }  // namespace

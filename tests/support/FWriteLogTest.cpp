@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
+#include "common/ChildProcess.h"
 #include "common/TestPlatform.h"
+#include "support/SystemFile.h"
 #include "support/mdlFWriteLog.h"
 
 namespace ciphora {
@@ -89,40 +90,54 @@ TEST(FWriteLog, MissingDirectoryCostsABeepAndNothingElse) {
     EXPECT_FALSE(std::filesystem::exists(platform.directory.Path() / "missing"));
 }
 
-// Holds an exclusive lock on `path` in a child process for `hold`.
-pid_t LockInChild(const std::string& path, std::chrono::milliseconds hold, int ready[2]) {
-    const pid_t child = fork();
-    if (child == 0) {
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
-        flock(fd, LOCK_EX);
-        const char go = 1;
-        (void)!write(ready[1], &go, 1);
-        std::this_thread::sleep_for(hold);
-        _exit(0);
+// Another writer: holds the log's lock through a file of its own for
+// `hold`, from the moment it is constructed.
+class OtherWriter {
+public:
+    OtherWriter(const std::string& path, std::chrono::milliseconds hold)
+        : holder_([this, path, hold] {
+              SystemFile log = SystemFile::OpenForAppending(path);
+              const bool locked = log.TryLock();
+              {
+                  const std::lock_guard<std::mutex> guard(mutex_);
+                  state_ = locked ? State::Holding : State::Failed;
+              }
+              changed_.notify_all();
+              std::this_thread::sleep_for(hold);
+          }) {
+        std::unique_lock<std::mutex> guard(mutex_);
+        changed_.wait(guard, [this] { return state_ != State::Starting; });
     }
-    char go;
-    (void)!read(ready[0], &go, 1);
-    return child;
-}
+    ~OtherWriter() { holder_.join(); }
+
+    bool Holds() const { return state_ == State::Holding; }
+
+private:
+    enum class State { Starting, Holding, Failed };
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    State state_ = State::Starting;
+    std::thread holder_;
+};
 
 TEST(FWriteLog, WaitsForAWriterThatHoldsTheLockBriefly) {
     TestPlatform platform;
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = LockInChild(platform.directory.File("VbAppErrorLog.txt"), std::chrono::milliseconds(300), ready);
-    FWriteLog("patient", "");
-    waitpid(child, nullptr, 0);
+    {
+        const OtherWriter other(platform.directory.File("VbAppErrorLog.txt"), std::chrono::milliseconds(300));
+        ASSERT_TRUE(other.Holds());
+        FWriteLog("patient", "");
+    }
     EXPECT_EQ(platform.LogMessages(), (std::vector<std::string>{"patient"}));
     EXPECT_EQ(platform.beeps, 0);
 }
 
 TEST(FWriteLog, GivesUpWithABeepWhenTheLockIsHeldTooLong) {
     TestPlatform platform;
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = LockInChild(platform.directory.File("VbAppErrorLog.txt"), std::chrono::milliseconds(3500), ready);
-    FWriteLog("dropped", "");
-    waitpid(child, nullptr, 0);
+    {
+        const OtherWriter other(platform.directory.File("VbAppErrorLog.txt"), std::chrono::milliseconds(3500));
+        ASSERT_TRUE(other.Holds());
+        FWriteLog("dropped", "");
+    }
     EXPECT_EQ(platform.Log(), "");
     EXPECT_EQ(platform.beeps, 1);
 }
@@ -143,17 +158,16 @@ TEST(FWriteLog, ConcurrentWritersLoseAndInterleaveNothing) {
     testing::TestPlatform platform;
     constexpr int kWriters = 8;
     constexpr int kEntries = 500;
-    std::vector<pid_t> children;
-    for (int writer = 0; writer < kWriters; ++writer) {
-        const pid_t child = fork();
-        if (child == 0) {
-            for (int entry = 0; entry < kEntries; ++entry)
-                FWriteLog("writer " + std::to_string(writer) + " entry " + std::to_string(entry) + " " + std::string(200, 'x'), "");
-            _exit(0);
-        }
-        children.push_back(child);
+    {
+        // Each writer is a process of its own, as concurrent runs are.
+        std::vector<std::unique_ptr<testing::ChildProcess>> writers;
+        for (int writer = 0; writer < kWriters; ++writer)
+            writers.push_back(std::make_unique<testing::ChildProcess>(
+                CIPHORA_LOG_WRITER,
+                std::vector<std::string>{platform.directory.File("VbAppErrorLog.txt"), std::to_string(writer),
+                                         std::to_string(kEntries)}));
+        for (const auto& writer : writers) ASSERT_EQ(writer->Wait().status, 0);
     }
-    for (pid_t child : children) waitpid(child, nullptr, 0);
 
     const std::vector<std::string> messages = platform.LogMessages();
     ASSERT_EQ(messages.size(), static_cast<std::size_t>(kWriters * kEntries));
@@ -165,7 +179,6 @@ TEST(FWriteLog, ConcurrentWritersLoseAndInterleaveNothing) {
         EXPECT_EQ(entry, next[writer]++) << "entries of one writer in order";
         EXPECT_TRUE(message.ends_with(" " + std::string(200, 'x')));
     }
-    EXPECT_EQ(platform.beeps, 0);
 }
 
 }  // namespace

@@ -1,16 +1,12 @@
-#pragma once
-
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
+#include "SystemTestSupport.h"
 
 namespace ciphora::testing {
 
-// Runs `work` in a child process without root's right to ignore file
-// permissions (as "nobody" when the tests run as root) and returns what it
-// returned, or -1 when the child failed.
-inline int RunUnprivileged(const std::function<int()>& work) {
+int RunUnprivileged(const std::function<int()>& work) {
     const pid_t child = fork();
     if (child == 0) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
@@ -20,5 +16,13 @@ inline int RunUnprivileged(const std::function<int()>& work) {
     waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
 }
+
+ReadersRefused::ReadersRefused(const std::string& path) : path_(path) { chmod(path_.c_str(), 0); }
+
+ReadersRefused::~ReadersRefused() { chmod(path_.c_str(), 0644); }
+
+void HideFile(const std::string&) {}
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(getpid()); }
 
 }  // namespace ciphora::testing

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Starting another program from a test, in the terms each operating system
+// offers. One implementation per system.
+
+namespace ciphora::testing {
+
+struct ChildOptions {
+    // Where the child's standard error goes; inherited when empty.
+    std::string errorsPath;
+    // The largest file the child may write (POSIX systems only).
+    std::optional<std::uint64_t> fileSizeLimit;
+    // Without root's right to ignore file permissions (POSIX systems only).
+    bool unprivileged = false;
+    // Measure the child's peak memory; on POSIX systems through
+    // /usr/bin/time, so that the pages of this test process do not count.
+    bool measureMemory = false;
+};
+
+struct ChildExit {
+    int status = -1;  // the exit status, or 128 + the signal that ended it
+    // The peak resident memory, when measured and the system reports it.
+    std::optional<long> peakKiB;
+};
+
+// A running program, started with the arguments as its command line: on
+// POSIX systems each one argument, on Windows joined with blanks as they
+// stand after the quoted program name (the raw text a console passes).
+class ChildProcess {
+public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                 const ChildOptions& options = {});
+    // Waits for the child if nobody did.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Ends the child at once, as SIGKILL does (status 137 on either system).
+    void Kill();
+    ChildExit Wait();
+
+private:
+    ChildOptions options_;
+    std::string memoryReport_;
+    std::intptr_t process_ = -1;
+    std::optional<ChildExit> exit_;
+};
+
+}  // namespace ciphora::testing

@@ -1,0 +1,57 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "ChildProcess.h"
+#include "TestPlatform.h"
+
+namespace ciphora::testing {
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                           const ChildOptions& options)
+    : options_(options) {
+    if (options.measureMemory) memoryReport_ = options.errorsPath + ".memory";
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!options.errorsPath.empty()) {
+            const int fd = open(options.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            dup2(fd, 2);
+        }
+        if (options.fileSizeLimit) {
+            const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (options.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
+        std::vector<const char*> argv;
+        if (options.measureMemory) argv = {"/usr/bin/time", "-f", "%M", "-o", memoryReport_.c_str()};
+        argv.push_back(program.c_str());
+        for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+        argv.push_back(nullptr);
+        execv(argv[0], const_cast<char* const*>(argv.data()));
+        _exit(127);
+    }
+    process_ = child;
+}
+
+ChildProcess::~ChildProcess() { Wait(); }
+
+void ChildProcess::Kill() {
+    if (!exit_) kill(static_cast<pid_t>(process_), SIGKILL);
+}
+
+ChildExit ChildProcess::Wait() {
+    if (exit_) return *exit_;
+    int status = 0;
+    waitpid(static_cast<pid_t>(process_), &status, 0);
+    ChildExit result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), std::nullopt};
+    if (options_.measureMemory) {
+        const long reported = std::stol("0" + ReadFile(memoryReport_));
+        if (reported > 0) result.peakKiB = reported;
+    }
+    exit_ = result;
+    return result;
+}
+
+}  // namespace ciphora::testing

@@ -1,0 +1,29 @@
+#include <windows.h>
+
+#include <filesystem>
+
+#include "SystemTestSupport.h"
+#include "TestPlatform.h"
+
+namespace ciphora::testing {
+
+int RunUnprivileged(const std::function<int()>& work) { return work(); }
+
+ReadersRefused::ReadersRefused(const std::string& path) : path_(path) {
+    const HANDLE held = CreateFileW(Utf8Path(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = reinterpret_cast<std::intptr_t>(held);
+}
+
+ReadersRefused::~ReadersRefused() {
+    if (reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+void HideFile(const std::string& path) {
+    const std::wstring wide = Utf8Path(path).native();
+    SetFileAttributesW(wide.c_str(), GetFileAttributesW(wide.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+}
+
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace ciphora::testing
