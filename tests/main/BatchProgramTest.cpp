@@ -37,6 +37,7 @@ TEST(BatchProgram, FollowsTheDecisionTable) {
         {{"   "}, true, kGeneral, 64},
         {{"/ENC" + key}, true, kGeneral, 64},
         {{"XENC" + key}, true, kGeneral, 64},
+        {{"\"ENC" + key + "\""}, true, kGeneral, 64},
         {{"ENC" + key}, true, "", 0},
         {{"enc" + key}, true, "", 0},
         {{"Enc" + key + "   "}, true, "", 0},
