@@ -61,20 +61,11 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) {
         ::fchmod(descriptor, existing.st_mode & 07777);
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-    if (!committed_) Discard();
-}
-
 void AtomicFileWriter::Discard() {
     if (handle_ >= 0) ::close(Descriptor(handle_));
     handle_ = -1;
     if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
     temporaryPath_.clear();
-}
-
-void AtomicFileWriter::Fail(long systemError) {
-    Discard();
-    throw WriteFailure(FileError(systemError, target_));
 }
 
 void AtomicFileWriter::Write(const void* data, std::size_t size) {

@@ -52,20 +52,11 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targ
     handle_ = reinterpret_cast<std::intptr_t>(file);
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-    if (!committed_) Discard();
-}
-
 void AtomicFileWriter::Discard() {
     if (handle_ != -1) ::CloseHandle(Native(handle_));
     handle_ = -1;
     if (!temporaryPath_.empty()) ::DeleteFileW(Utf16(temporaryPath_).c_str());
     temporaryPath_.clear();
-}
-
-void AtomicFileWriter::Fail(long systemError) {
-    Discard();
-    throw WriteFailure(FileError(systemError, target_));
 }
 
 void AtomicFileWriter::Write(const void* data, std::size_t size) {
