@@ -47,7 +47,10 @@ std::int32_t clsFileRead::OpenFile() {
         FWriteLog("clsFileRead.OpenFile-Not Found: " + fullPath_, "");
         return -1;
     }
-    trap.Run([&] { fileNumber_ = NumberedFiles::FreeFile() + 10; });
+    // Ten above the lowest free number, but never a number that another
+    // reader's or command's file holds: closing that would hand its owner
+    // this file's bytes. Our own previous file under it is closed.
+    trap.Run([&] { fileNumber_ = NumberedFiles::FirstNumberFor(NumberedFiles::FreeFile() + 10, this); });
     trap.Run([&] { NumberedFiles::Close(fileNumber_); });
     trap.Run([&] { NumberedFiles::OpenForInput(fileNumber_, fullPath_, this); });
     return trap.Status(0);

@@ -73,6 +73,12 @@ std::int32_t FreeFile() {
     throw RuntimeError(kTooManyFiles);
 }
 
+std::int32_t FirstNumberFor(std::int32_t first, const void* owner) {
+    std::int32_t number = first;
+    while (InRange(number) && table[number] && table[number]->Owner() != owner) ++number;
+    return number;
+}
+
 void OpenForInput(std::int32_t number, const std::string& path, const void* owner) {
     if (!InRange(number)) throw RuntimeError(kBadFileNameOrNumber);
     Install(number, SystemFile::OpenForReading(path), owner);

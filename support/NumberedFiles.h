@@ -17,6 +17,11 @@ inline constexpr std::int32_t kHighestNumber = 511;
 // The lowest number not in use (67 "Too many files" when all are taken).
 std::int32_t FreeFile();
 
+// The first number from `first` up that no file holds but `owner`'s own, so
+// that one owner never takes over another's file. A number past the highest
+// comes back as it is, for the open to refuse.
+std::int32_t FirstNumberFor(std::int32_t first, const void* owner);
+
 // Opens for reading, shared with other readers and writers. `owner` marks
 // the object the file belongs to, for CloseOwnedBy.
 void OpenForInput(std::int32_t number, const std::string& path, const void* owner = nullptr);

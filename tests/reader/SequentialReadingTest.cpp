@@ -224,5 +224,71 @@ TEST_F(ReaderTest, DefaultsAndTheFileIsClosedWithTheReader) {
     EXPECT_THROW(NumberedFiles::Eof(number), RuntimeError);
 }
 
+// Several readers open at once, opening, reading and closing in any order:
+// each reads its own file to the end, and none closes another's.
+class InterleavedReadersTest : public ReaderTest {
+protected:
+    // Two chunks' worth of one letter, so that every reader reads twice.
+    static std::string Contents(char letter) { return std::string(1500, letter); }
+
+    void Open(clsFileRead& reader, char letter) {
+        const std::string name = std::string(1, letter) + ".txt";
+        Write(name, Contents(letter));
+        reader.FileName(Path(name));
+        ASSERT_EQ(reader.OpenFile(), 0) << letter;
+    }
+
+    // Reads the next chunk and checks that it is the reader's own.
+    static void ExpectChunk(clsFileRead& reader, char letter, std::size_t size) {
+        reader.ReadNext();
+        EXPECT_EQ(reader.OutPutString(), std::string(size, letter)) << letter;
+    }
+};
+
+TEST_F(InterleavedReadersTest, TwoReadersKeepTheirOwnFiles) {
+    clsFileRead a, b;
+    Open(a, 'a');
+    ExpectChunk(a, 'a', 1024);
+    Open(b, 'b');
+    ExpectChunk(a, 'a', 476);
+    ExpectChunk(b, 'b', 1024);
+    ExpectChunk(b, 'b', 476);
+}
+
+TEST_F(InterleavedReadersTest, ThreeReadersWithOneClosingAndOneOpeningAgain) {
+    clsFileRead a, b, c;
+    Open(a, 'a');
+    Open(b, 'b');
+    Open(c, 'c');
+    ExpectChunk(b, 'b', 1024);
+    b.CloseFile();
+    // b's number is free again; the next open may take it, but not a's or c's.
+    clsFileRead d;
+    Open(d, 'd');
+    ExpectChunk(a, 'a', 1024);
+    ExpectChunk(c, 'c', 1024);
+    ExpectChunk(d, 'd', 1024);
+    // A reader that opens again replaces its own file only.
+    Open(a, 'e');
+    ExpectChunk(a, 'e', 1024);
+    ExpectChunk(c, 'c', 476);
+    ExpectChunk(d, 'd', 476);
+    ExpectChunk(a, 'e', 476);
+}
+
+TEST_F(InterleavedReadersTest, AReaderLeavesTheNumberedFilesOfOthersAlone) {
+    // A file of the bench's file commands, open under the lowest free number.
+    const std::int32_t command = NumberedFiles::FreeFile();
+    NumberedFiles::OpenForAppend(command, Path("command.out"));
+    clsFileRead a, b;
+    Open(a, 'a');
+    Open(b, 'b');
+    NumberedFiles::Write(command, "still open");
+    NumberedFiles::Close(command);
+    EXPECT_EQ(testing::ReadFile(Path("command.out")), "still open");
+    ExpectChunk(a, 'a', 1024);
+    ExpectChunk(b, 'b', 1024);
+}
+
 }  // namespace
 }  // namespace ciphora
