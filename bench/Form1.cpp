@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "CaptionButton.h"
 #include "CommandFrame.h"
 #include "TimingExperiments.h"
 #include "support/NumberedFiles.h"
@@ -53,7 +54,7 @@ void Form1::BuildControls() {
     };
     RichTextBox1 = new RichTextArea(this);
     RichTextBox2 = new RichTextArea(this);
-    const auto button = [this] { return new QPushButton(this); };
+    const auto button = [this] { return new CaptionButton(this); };
     const auto box = [this] { return new QLineEdit(this); };
     Command11 = button(), Command12 = button(), Command4 = button(), Command16 = button(), Command13 = button();
     Command14 = button(), Command15 = button(), Command17 = button(), Command5 = button(), Command1 = button();

@@ -1,6 +1,8 @@
 #include <cmath>
+#include <cstdlib>
 
 #include "BenchFixture.h"
+#include "bench/CaptionButton.h"
 
 namespace ciphora {
 namespace {
@@ -37,6 +39,22 @@ TEST_F(BenchTest, ControlsStandWhereTheLayoutPutsThem) {
     }
     EXPECT_EQ(form.findChildren<QPushButton*>().size(), 21);
     EXPECT_EQ(form.findChildren<QLineEdit*>().size(), 3);
+}
+
+// Run at 96 dpi and again at 144 dpi (CIPHORA_EXPECTED_DPI says which).
+TEST_F(BenchTest, EveryButtonShowsItsWholeCaption) {
+    if (const char* expected = std::getenv("CIPHORA_EXPECTED_DPI")) {
+        ASSERT_EQ(form.logicalDpiX(), std::atoi(expected));
+    }
+    const QList<CaptionButton*> buttons = form.findChildren<CaptionButton*>();
+    ASSERT_EQ(buttons.size(), 21);
+    for (const CaptionButton* button : buttons) {
+        EXPECT_EQ(button->Caption().replace('\n', ' '), button->text()) << "lines break at blanks only";
+        EXPECT_TRUE(button->CaptionArea().contains(button->CaptionBounds()))
+            << button->objectName().toStdString() << " \"" << button->text().toStdString() << "\" needs "
+            << button->CaptionBounds().width() << "x" << button->CaptionBounds().height() << ", has "
+            << button->CaptionArea().width() << "x" << button->CaptionArea().height();
+    }
 }
 
 TEST_F(BenchTest, EncryptThenDeencryptBringsTheTextBack) {
