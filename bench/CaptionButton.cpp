@@ -35,7 +35,9 @@ QRect CaptionButton::CaptionArea() const {
 
 QString CaptionButton::Caption() const { return WrappedAtBlanks(text(), fontMetrics(), CaptionArea().width()); }
 
-QRect CaptionButton::CaptionBounds() const { return fontMetrics().boundingRect(CaptionArea(), Qt::AlignCenter, Caption()); }
+QRect CaptionButton::CaptionBounds() const {
+    return fontMetrics().boundingRect(CaptionArea(), Qt::AlignCenter, Caption());
+}
 
 void CaptionButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);

@@ -21,8 +21,7 @@ constexpr int kTwipsPerInch = 1440;
 
 }  // namespace
 
-Form1::Form1(std::string applicationDirectory, std::string driveRoot, const SubstitutionTables& tables,
-             QWidget* parent)
+Form1::Form1(std::string applicationDirectory, std::string driveRoot, const SubstitutionTables& tables, QWidget* parent)
     : QWidget(parent),
       applicationDirectory_(std::move(applicationDirectory)),
       drives_(std::move(driveRoot)),
@@ -43,7 +42,9 @@ void Form1::BuildControls() {
     small.setPointSize(8);
     setFont(small);
     const int dpi = logicalDpiX();
-    const auto px = [dpi](int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch)); };
+    const auto px = [dpi](int twips) {
+        return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch));
+    };
     setFixedSize(px(9990), px(8955));
 
     struct Placement {

@@ -200,13 +200,9 @@ void Form1::MakeNewKeyArray() {
 
 // ---- File commands ----
 
-void Form1::EncryptFileCommand() {
-    RunFileOperation("Command11_Click", true, &clsEncrypt::EncryptFile);
-}
+void Form1::EncryptFileCommand() { RunFileOperation("Command11_Click", true, &clsEncrypt::EncryptFile); }
 
-void Form1::DeEncryptFileCommand() {
-    RunFileOperation("Command12_Click", false, &clsEncrypt::DeEncryptFile);
-}
+void Form1::DeEncryptFileCommand() { RunFileOperation("Command12_Click", false, &clsEncrypt::DeEncryptFile); }
 
 // The path typed into the upper area (or the fixed file) through the cipher's
 // file operation into the fixed file, showing the operation's result.
@@ -273,9 +269,10 @@ void Form1::CopyBytes() {
 // ---- Timing commands ----
 
 void Form1::RunTimingCommand(void (*experiment)(const std::function<void(double)>&)) {
-    RunCommand("SpeedTest_Click", {false, false, true, false, false, false, true, false}, [this, experiment](Steps& steps) {
-        steps.Do([this, experiment] { experiment([this](double seconds) { AddTimingLine(seconds); }); });
-    });
+    RunCommand("SpeedTest_Click", {false, false, true, false, false, false, true, false},
+               [this, experiment](Steps& steps) {
+                   steps.Do([this, experiment] { experiment([this](double seconds) { AddTimingLine(seconds); }); });
+               });
 }
 
 void Form1::AddTimingLine(double seconds) {

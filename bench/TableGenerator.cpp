@@ -42,12 +42,12 @@ std::vector<std::string> TableGenerator::Lines() const {
     lines.reserve(2 * kStages * 256);
     for (int stage = 0; stage < kStages; ++stage)
         for (int value = 0; value < 256; ++value)
-            lines.push_back("lngKE(" + std::to_string(value) + "," + std::to_string(stage) + ") = " +
-                     std::to_string(cells_[stage][value]) + "\r\n");
+            lines.push_back("lngKE(" + std::to_string(value) + "," + std::to_string(stage) +
+                            ") = " + std::to_string(cells_[stage][value]) + "\r\n");
     for (int stage = 0; stage < kStages; ++stage)
         for (int value = 0; value < 256; ++value)
-            lines.push_back("lngKD(" + std::to_string(cells_[stage][value]) + "," + std::to_string(stage) + ") = " +
-                     std::to_string(value) + "\r\n");
+            lines.push_back("lngKD(" + std::to_string(cells_[stage][value]) + "," + std::to_string(stage) +
+                            ") = " + std::to_string(value) + "\r\n");
     return lines;
 }
 

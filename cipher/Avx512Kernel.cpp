@@ -173,11 +173,14 @@ CIPHORA_AVX512 std::size_t DecipherGroups(const RunTables& run, const Byte* text
             kind[k] = _mm512_mask_permutexvar_epi8(kind[k], kLine2Lanes, fromLine2[k], digits[2]);
         }
         // code = 100 h + 10 t + o, which must not exceed 255.
-        const __m512i belowHundred = _mm512_add_epi8(_mm512_maskz_permutexvar_epi8(kGroupLanes, kind[1], timesTen), kind[2]);
-        const __mmask64 tooBig = _mm512_cmpgt_epu8_mask(kind[0], two) |
-                                 (_mm512_cmpeq_epi8_mask(kind[0], two) & _mm512_cmpgt_epu8_mask(belowHundred, fiftyFive));
+        const __m512i belowHundred =
+            _mm512_add_epi8(_mm512_maskz_permutexvar_epi8(kGroupLanes, kind[1], timesTen), kind[2]);
+        const __mmask64 tooBig =
+            _mm512_cmpgt_epu8_mask(kind[0], two) |
+            (_mm512_cmpeq_epi8_mask(kind[0], two) & _mm512_cmpgt_epu8_mask(belowHundred, fiftyFive));
         if ((tooBig & kGroupLanes) != 0) break;
-        const __m512i code = _mm512_add_epi8(_mm512_maskz_permutexvar_epi8(kGroupLanes, kind[0], timesHundred), belowHundred);
+        const __m512i code =
+            _mm512_add_epi8(_mm512_maskz_permutexvar_epi8(kGroupLanes, kind[0], timesHundred), belowHundred);
 
         const GroupOffsets offsets = Offsets(run, iota, first);
         __m512i x = Lookup(inverseTail, code);

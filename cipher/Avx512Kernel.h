@@ -14,13 +14,13 @@ bool Available();
 // The 256-entry byte tables of one run of 65536 positions whose counters
 // C3..C5 agree, with the key values that give C1 and C2.
 struct RunTables {
-    const Byte* stage0;  // enciphering stage 0
-    const Byte* stage1;  // enciphering stage 1
+    const Byte* stage0;    // enciphering stage 0
+    const Byte* stage1;    // enciphering stage 1
     const Byte* hundreds;  // the last three stages, as the ASCII digits of the code
     const Byte* tens;
     const Byte* ones;
-    const Byte* inverse0;  // deciphering stage 0
-    const Byte* inverse1;  // deciphering stage 1
+    const Byte* inverse0;     // deciphering stage 0
+    const Byte* inverse1;     // deciphering stage 1
     const Byte* inverseTail;  // deciphering stages 4, 3 and 2
     Byte key1;
     Byte key2;

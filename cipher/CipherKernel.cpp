@@ -99,7 +99,7 @@ CipherKernel::RunColumns CipherKernel::ColumnsOfRun(std::uint64_t position, Dire
 
 avx512::RunTables CipherKernel::VectorTables(const RunColumns& columns) const {
     return {encipher_[0].data(), encipher_[1].data(), columns.hundreds.data(), columns.tens.data(),
-            columns.ones.data(), decipher_[0].data(),  decipher_[1].data(),     columns.inverseTail.data(),
+            columns.ones.data(), decipher_[0].data(), decipher_[1].data(),     columns.inverseTail.data(),
             key_.values[0],      key_.values[1]};
 }
 
@@ -120,8 +120,7 @@ Byte* CipherKernel::Encipher(const Byte* plain, std::size_t count, std::uint64_t
             continue;
         }
         // Up to the next line start, or a line across the end of a run.
-        const std::size_t step =
-            static_cast<std::size_t>(std::min<std::uint64_t>(count, kCodesPerLine - lineOffset));
+        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(count, kCodesPerLine - lineOffset));
         out = EncipherScalar(plain, step, first, out);
         plain += step;
         count -= step;
@@ -207,7 +206,8 @@ std::size_t CipherKernel::DecipherCanonicalLinesScalar(const Byte* text, std::si
     while (done < lines) {
         const std::size_t batch = std::min(kBatchLines, lines - done);
         std::size_t parsed = 0;
-        while (parsed < batch && ParseCanonicalLine(text + (done + parsed) * kLineLength, codes.data() + parsed * kCodesPerLine))
+        while (parsed < batch &&
+               ParseCanonicalLine(text + (done + parsed) * kLineLength, codes.data() + parsed * kCodesPerLine))
             ++parsed;
         Decipher(codes.data(), parsed * kCodesPerLine, first + done * kCodesPerLine, plain + done * kCodesPerLine);
         done += parsed;
@@ -237,7 +237,8 @@ std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t s
             }
         }
         // Up to the next vector group, or to the end, line by line.
-        std::size_t lines = static_cast<std::size_t>(std::min<std::uint64_t>(size / kLineLength, codesLeft / kCodesPerLine));
+        std::size_t lines =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size / kLineLength, codesLeft / kCodesPerLine));
         if (path_ == KernelPath::Avx512) lines = std::min<std::size_t>(lines, 3);
         const std::size_t parsed = DecipherCanonicalLinesScalar(text, lines, first + done, plain);
         text += parsed * kLineLength;

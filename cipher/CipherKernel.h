@@ -37,8 +37,8 @@ public:
     // CR LF each, every code at most 255), as many as follow one another and
     // `maxCodes` allows; the first code has the index `first`. Returns the
     // number of codes deciphered, 20 for every 62 bytes.
-    std::size_t DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first,
-                                       std::uint64_t maxCodes, Byte* plain) const;
+    std::size_t DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first, std::uint64_t maxCodes,
+                                       Byte* plain) const;
 
     // Reads the 20 codes of a canonical line (62 bytes); false when it is not
     // one.

@@ -73,8 +73,7 @@ void CipherTextDecoder::Flush(std::string& plain) {
     if (pending_.empty()) return;
     const std::size_t start = plain.size();
     plain.resize(start + pending_.size());
-    kernel_.Decipher(pending_.data(), pending_.size(), firstPending_,
-                     reinterpret_cast<Byte*>(plain.data() + start));
+    kernel_.Decipher(pending_.data(), pending_.size(), firstPending_, reinterpret_cast<Byte*>(plain.data() + start));
     firstPending_ += pending_.size();
     pending_.clear();
 }

@@ -15,8 +15,8 @@ namespace ciphora {
 namespace {
 
 // Whole lines and whole vector groups in every block but the last.
-constexpr std::size_t kPlainBlock = 60 * 17476;           // about 1 MiB of plain text
-constexpr std::size_t kCipherBlock = 186 * 16912;         // about 3 MiB of cipher text
+constexpr std::size_t kPlainBlock = 60 * 17476;    // about 1 MiB of plain text
+constexpr std::size_t kCipherBlock = 186 * 16912;  // about 3 MiB of cipher text
 constexpr std::size_t kScanBlock = 64u << 10;
 // Below this a file is done on the calling thread alone.
 constexpr std::uint64_t kParallelFrom = 8u << 20;
@@ -32,14 +32,16 @@ unsigned WorkerCount(std::uint64_t size) {
 // opened: a short block before the end means it shrank.
 std::size_t ReadBlock(const ReadOnlyFile& input, std::uint64_t offset, void* buffer, std::size_t wanted) {
     const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, input.Size() - offset));
-    if (input.ReadAt(offset, buffer, size) != size) throw ReadFailure(kDeviceIoError, "The file changed while it was read");
+    if (input.ReadAt(offset, buffer, size) != size)
+        throw ReadFailure(kDeviceIoError, "The file changed while it was read");
     return size;
 }
 
 // A file that grew while it was read no longer holds the text that was read.
 void RequireUnchangedEnd(const ReadOnlyFile& input) {
     char extra;
-    if (input.ReadAt(input.Size(), &extra, 1) != 0) throw ReadFailure(kDeviceIoError, "The file changed while it was read");
+    if (input.ReadAt(input.Size(), &extra, 1) != 0)
+        throw ReadFailure(kDeviceIoError, "The file changed while it was read");
 }
 
 // Enciphers a block, adding the final CR LF when the block ends the text
@@ -83,7 +85,8 @@ bool IsBlankFile(const ReadOnlyFile& input) {
     std::vector<char> block(kScanBlock);
     for (std::uint64_t offset = 0; offset < input.Size();) {
         const std::size_t size = ReadBlock(input, offset, block.data(), block.size());
-        if (std::any_of(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size), [](char c) { return c != ' '; }))
+        if (std::any_of(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size),
+                        [](char c) { return c != ' '; }))
             return false;
         offset += size;
     }
@@ -98,8 +101,8 @@ void EncipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, Atomi
         PlainSlot slot;
         for (std::uint64_t done = 0; done < total;) {
             const std::size_t size = ReadBlock(input, done, slot.plain.data(), slot.plain.size());
-            output.Write(slot.cipher.data(),
-                         EncipherBlock(kernel, slot.plain.data(), size, done, done + size == total, slot.cipher.data()));
+            output.Write(slot.cipher.data(), EncipherBlock(kernel, slot.plain.data(), size, done, done + size == total,
+                                                           slot.cipher.data()));
             done += size;
             yields.After(done);
         }

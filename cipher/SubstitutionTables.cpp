@@ -10,7 +10,7 @@ void FillKE(ByteTable& lngKE) {
 }
 
 // Assigns the inverse: for each stage and value i, cell (lngKE(i, j), j) gets i.
-void FillKD(ByteTable& lngKD) {
+void FillKD(ByteTable& lngKD){
 #include "DefaultTablesKD.inc"
 }
 

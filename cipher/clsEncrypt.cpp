@@ -9,10 +9,10 @@
 #include "CipherTextDecoder.h"
 #include "EncipherYields.h"
 #include "FileStreams.h"
-#include "support/mdlFileExist.h"
 #include "support/Platform.h"
 #include "support/Text.h"
 #include "support/mdlFWriteLog.h"
+#include "support/mdlFileExist.h"
 
 namespace ciphora {
 

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data) + 6, size - 6);
 
     std::vector<int> expectedReductions;
-    const std::string expected = testing::ReferenceCipher(DefaultSubstitutionTables(), key).Decrypt(text, &expectedReductions);
+    const std::string expected =
+        testing::ReferenceCipher(DefaultSubstitutionTables(), key).Decrypt(text, &expectedReductions);
     for (KernelPath path : {KernelPath::Scalar, BestKernelPath()}) {
         const CipherKernel kernel(DefaultSubstitutionTables(), key, path);
         std::vector<int> reductions;

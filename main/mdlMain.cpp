@@ -41,7 +41,8 @@ struct Mode {
 };
 
 constexpr Mode kEncipher{BatchCommand::Mode::Encipher, "ENC", kEncLength, "input.txt", kInputTxtMissing, "output.txt"};
-constexpr Mode kDecipher{BatchCommand::Mode::Decipher, "DENC", kDencLength, "output.txt", kOutputTxtMissing, "input.txt"};
+constexpr Mode kDecipher{
+    BatchCommand::Mode::Decipher, "DENC", kDencLength, "output.txt", kOutputTxtMissing, "input.txt"};
 
 std::string Normalise(std::string_view commandLine) {
     std::string line(TrimBlanks(commandLine));
@@ -122,9 +123,8 @@ BatchCommand ReadCommandLine(std::string_view commandLine,
 }
 
 int Main() {
-    const BatchCommand command = ReadCommandLine(CurrentPlatform().CommandLine(), [](std::string_view inputName) {
-        return FileExist(AppFile(inputName)) == 1;
-    });
+    const BatchCommand command = ReadCommandLine(
+        CurrentPlatform().CommandLine(), [](std::string_view inputName) { return FileExist(AppFile(inputName)) == 1; });
     if (command.mode == BatchCommand::Mode::Refused) {
         FWriteLog(command.refusal, "");
         return command.status;

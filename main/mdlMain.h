@@ -14,11 +14,11 @@ extern std::int32_t ErrTrapLevel;
 // Exit statuses of the batch program, in the sysexits tradition.
 enum ExitStatus : int {
     kExitDone = 0,
-    kExitUsage = 64,        // command line or key refused
-    kExitDataError = 65,    // input blank or unreadable
-    kExitNoInput = 66,      // input file missing
-    kExitCantCreate = 73,   // output could not be written
-    kExitIoError = 74,      // a run-time error of the log itself
+    kExitUsage = 64,       // command line or key refused
+    kExitDataError = 65,   // input blank or unreadable
+    kExitNoInput = 66,     // input file missing
+    kExitCantCreate = 73,  // output could not be written
+    kExitIoError = 74,     // a run-time error of the log itself
 };
 
 // What a command line asks for: one file operation with its key digits, or a

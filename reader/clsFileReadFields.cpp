@@ -48,8 +48,9 @@ std::int32_t clsFileRead::ReadNextField() {
         return 0;
     }
     fieldString_ = std::string(TrimBlanks(std::string_view(lineString_).substr(0, position)));
-    lineString_ = position + 1 < lineString_.size() ? std::string(TrimBlanks(std::string_view(lineString_).substr(position + 1)))
-                                                    : std::string();
+    lineString_ = position + 1 < lineString_.size()
+                      ? std::string(TrimBlanks(std::string_view(lineString_).substr(position + 1)))
+                      : std::string();
     return 0;
 }
 

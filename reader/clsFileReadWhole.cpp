@@ -58,8 +58,8 @@ std::int32_t clsFileRead::LoadFileOutputString() {
         trap.Run([&] { outPutString_ = host.RichTextBox1.Text(); });
     } else {
         trap.Run([&] {
-            FWriteLog("clsFileRead.LoadFileOutputString-Error .LoadFile: " + path + " " + std::to_string(loadError) + " " +
-                          ErrorDescription(loadError),
+            FWriteLog("clsFileRead.LoadFileOutputString-Error .LoadFile: " + path + " " + std::to_string(loadError) +
+                          " " + ErrorDescription(loadError),
                       "");
         });
         outPutString_.clear();

@@ -1,3 +1,5 @@
+#include "AtomicFileWriter.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -7,7 +9,6 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "AtomicFileWriter.h"
 #include "TemporaryNames.h"
 
 namespace ciphora {

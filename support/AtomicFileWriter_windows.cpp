@@ -1,6 +1,7 @@
+#include "AtomicFileWriter.h"
+
 #include <windows.h>
 
-#include "AtomicFileWriter.h"
 #include "TemporaryNames.h"
 #include "WindowsText.h"
 

@@ -1,8 +1,9 @@
+#include "ConsolePlatform.h"
+
 #include <windows.h>
 
 #include <cstdio>
 
-#include "ConsolePlatform.h"
 #include "WindowsText.h"
 
 namespace ciphora {

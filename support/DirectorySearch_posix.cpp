@@ -1,3 +1,5 @@
+#include "DirectorySearch.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -6,7 +8,6 @@
 #include <cerrno>
 #include <string>
 
-#include "DirectorySearch.h"
 #include "RuntimeError.h"
 #include "Wildcard.h"
 

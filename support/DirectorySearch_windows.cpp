@@ -1,6 +1,7 @@
+#include "DirectorySearch.h"
+
 #include <windows.h>
 
-#include "DirectorySearch.h"
 #include "RuntimeError.h"
 #include "Wildcard.h"
 #include "WindowsText.h"
@@ -17,8 +18,8 @@ std::wstring Folded(std::string_view text) {
 }
 
 bool IsVisibleFile(DWORD attributes) {
-    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                          FILE_ATTRIBUTE_DEVICE)) == 0;
+    return (attributes &
+            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 class WindowsListing : public DirectoryListing {

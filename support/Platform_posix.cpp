@@ -1,7 +1,7 @@
+#include "Platform.h"
+
 #include <filesystem>
 #include <system_error>
-
-#include "Platform.h"
 
 namespace ciphora {
 

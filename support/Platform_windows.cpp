@@ -1,8 +1,9 @@
+#include "Platform.h"
+
 #include <windows.h>
 
 #include <string>
 
-#include "Platform.h"
 #include "WindowsText.h"
 
 namespace ciphora {

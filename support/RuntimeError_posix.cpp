@@ -1,8 +1,8 @@
+#include "RuntimeError.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
-
-#include "RuntimeError.h"
 
 namespace ciphora {
 

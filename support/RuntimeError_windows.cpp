@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "RuntimeError.h"
+
+#include <windows.h>
 
 namespace ciphora {
 

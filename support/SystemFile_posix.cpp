@@ -1,3 +1,5 @@
+#include "SystemFile.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -6,7 +8,6 @@
 #include <cerrno>
 
 #include "RuntimeError.h"
-#include "SystemFile.h"
 
 namespace ciphora {
 
@@ -67,8 +68,7 @@ std::size_t SystemFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
     std::size_t done = 0;
     auto* bytes = static_cast<char*>(buffer);
     while (done < size) {
-        const ssize_t got =
-            ::pread(Descriptor(handle_), bytes + done, size - done, static_cast<off_t>(offset + done));
+        const ssize_t got = ::pread(Descriptor(handle_), bytes + done, size - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;
             throw FileError(errno, path_);

@@ -1,9 +1,10 @@
+#include "SystemFile.h"
+
 #include <windows.h>
 
 #include <algorithm>
 
 #include "RuntimeError.h"
-#include "SystemFile.h"
 #include "WindowsText.h"
 
 namespace ciphora {

@@ -83,9 +83,7 @@ std::int32_t FileExist(std::string path) {
             case kFileNotFound:
             case kPathNotFound:
             case kBadFileNameOrNumber: return 0;
-            case kPermissionDenied:
-                Log("file open mit error 70-shared/locking error: ", path);
-                return 1;
+            case kPermissionDenied: Log("file open mit error 70-shared/locking error: ", path); return 1;
             default: break;
         }
         const std::string number = std::to_string(attempt.error);

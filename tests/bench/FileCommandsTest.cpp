@@ -42,7 +42,8 @@ TEST_F(FileCommandsTest, EncryptFileShowsTheResultOfAFailure) {
     form.RichTextBox1->SetText(AppPath("missing.txt"));
     Click(form.Command11);
     EXPECT_EQ(form.RichTextBox1->Text(), "1");
-    EXPECT_EQ(platform.LogMessages(), std::vector<std::string>{"input file does not exist!: " + AppPath("missing.txt")});
+    EXPECT_EQ(platform.LogMessages(),
+              std::vector<std::string>{"input file does not exist!: " + AppPath("missing.txt")});
 }
 
 TEST_F(FileCommandsTest, EncFileAndDeEncFileUseTheApplicationDirectory) {

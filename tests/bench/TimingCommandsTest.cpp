@@ -7,7 +7,9 @@ namespace {
 
 using testing::BenchTest;
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 TEST_F(BenchTest, EachTimingCommandAddsItsLines) {
     const std::pair<QPushButton*, std::size_t> commands[] = {

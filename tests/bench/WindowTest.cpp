@@ -16,10 +16,14 @@ TEST_F(BenchTest, ControlsStandWhereTheLayoutPutsThem) {
         int left, top, width, height;
     };
     const Control controls[] = {
-        {"RichTextBox1", "", 360, 360, 9135, 3255},   {"RichTextBox2", "", 360, 3840, 9135, 2895},
-        {"Command11", "EncryptFile", 0, 6840, 1215, 495}, {"Command4", "Encrypt w/check", 3960, 6840, 1215, 495},
-        {"Command2", "make New Key Array", 3720, 7560, 1215, 495}, {"Text2", "Text2", 7680, 7560, 2295, 495},
-        {"Command8", "End", 6600, 8040, 1215, 495},   {"Command19", "DeEnc File", 2040, 8640, 1215, 255},
+        {"RichTextBox1", "", 360, 360, 9135, 3255},
+        {"RichTextBox2", "", 360, 3840, 9135, 2895},
+        {"Command11", "EncryptFile", 0, 6840, 1215, 495},
+        {"Command4", "Encrypt w/check", 3960, 6840, 1215, 495},
+        {"Command2", "make New Key Array", 3720, 7560, 1215, 495},
+        {"Text2", "Text2", 7680, 7560, 2295, 495},
+        {"Command8", "End", 6600, 8040, 1215, 495},
+        {"Command19", "DeEnc File", 2040, 8640, 1215, 255},
         {"Command21", "Command21", 5640, 8640, 1215, 375},
     };
     const double scale = form.logicalDpiX() / 1440.0;

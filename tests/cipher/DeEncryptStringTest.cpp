@@ -50,8 +50,8 @@ TEST(DeEncryptString, AgreesWithTheStepByStepModelOnAnyText) {
     TestPlatform platform;
     clsEncrypt cipher = KeyedCipher();
     const testing::ReferenceCipher model(cipher.Tables(), *CheckKey(kTestKey).key);
-    const std::string texts[] = {"12", "1234", "999000300", "ab1c2d3e4f5", "0000000", "9", "12 34 56 7",
-                                 RandomBytes(5000, 9)};
+    const std::string texts[] = {"12",      "1234", "999000300",  "ab1c2d3e4f5",
+                                 "0000000", "9",    "12 34 56 7", RandomBytes(5000, 9)};
     for (const std::string& text : texts) EXPECT_EQ(cipher.DeEncryptString(text), model.Decrypt(text)) << text;
 }
 

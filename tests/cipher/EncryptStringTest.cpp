@@ -53,7 +53,8 @@ TEST(EncryptString, AgreesWithTheStepByStepModelAndIsRepeatable) {
 }
 
 TEST(EncryptString, YieldsOnlyWhenTheStagingBlockOverflows) {
-    const std::pair<std::size_t, int> cases[] = {{20000, 0}, {20019, 0}, {20020, 1}, {40019, 1}, {40020, 2}, {62001, 3}};
+    const std::pair<std::size_t, int> cases[] = {{20000, 0}, {20019, 0}, {20020, 1},
+                                                 {40019, 1}, {40020, 2}, {62001, 3}};
     for (auto [n, yields] : cases) {
         TestPlatform platform;
         clsEncrypt cipher = KeyedCipher();

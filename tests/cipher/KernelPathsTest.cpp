@@ -14,7 +14,10 @@ namespace {
 using testing::RandomBytes;
 
 const CipherKey kKeys[] = {
-    {{0, 0, 0, 0, 0}}, {{255, 255, 255, 255, 255}}, {{117, 32, 209, 4, 188}}, {{1, 254, 0, 255, 7}},
+    {{0, 0, 0, 0, 0}},
+    {{255, 255, 255, 255, 255}},
+    {{117, 32, 209, 4, 188}},
+    {{1, 254, 0, 255, 7}},
 };
 
 class KernelPathsTest : public ::testing::Test {
@@ -43,7 +46,8 @@ TEST_F(KernelPathsTest, EncipheringIsTheSameOnEveryPath) {
             const std::uint64_t first = bases[trial % 6] + random() % 400;
             const std::size_t size = trial % 10 == 0 ? 200000 : random() % 1500;
             const std::string plain = RandomBytes(size, static_cast<unsigned>(trial));
-            ASSERT_EQ(Encipher(vector, plain, first), Encipher(scalar, plain, first)) << "first " << first << " size " << size;
+            ASSERT_EQ(Encipher(vector, plain, first), Encipher(scalar, plain, first))
+                << "first " << first << " size " << size;
         }
     }
 }
@@ -64,18 +68,22 @@ TEST_F(KernelPathsTest, CanonicalLinesAreReadTheSameOnEveryPath) {
         const CipherKernel scalar(DefaultSubstitutionTables(), key, KernelPath::Scalar);
         const CipherKernel vector(DefaultSubstitutionTables(), key, KernelPath::Avx512);
         const std::vector<Byte> cipher = Encipher(scalar, RandomBytes(20 * 4000, 4), 0);
-        const std::string canonical(cipher.begin(), cipher.begin() + static_cast<std::ptrdiff_t>(CipherTextSize(80000)));
+        const std::string canonical(cipher.begin(),
+                                    cipher.begin() + static_cast<std::ptrdiff_t>(CipherTextSize(80000)));
         for (const std::string& spoil : {std::string("300"), std::string("9"), std::string("x"), std::string("\n")}) {
             const std::string text = Spoiled(canonical, spoil, random) + "\r\n";
             for (std::uint64_t first : {std::uint64_t{0}, std::uint64_t{65000}, std::uint64_t{1} << 24}) {
                 std::vector<Byte> a(text.size()), b(text.size());
                 const auto* bytes = reinterpret_cast<const Byte*>(text.data());
-                const std::size_t fromScalar = scalar.DecipherCanonicalLines(bytes, text.size(), first, 1u << 30, a.data());
-                const std::size_t fromVector = vector.DecipherCanonicalLines(bytes, text.size(), first, 1u << 30, b.data());
+                const std::size_t fromScalar =
+                    scalar.DecipherCanonicalLines(bytes, text.size(), first, 1u << 30, a.data());
+                const std::size_t fromVector =
+                    vector.DecipherCanonicalLines(bytes, text.size(), first, 1u << 30, b.data());
                 ASSERT_EQ(fromVector, fromScalar) << spoil;
                 ASSERT_TRUE(std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(fromScalar), b.begin()));
                 // The limit on codes is kept to the line.
-                EXPECT_EQ(vector.DecipherCanonicalLines(bytes, text.size(), first, 130, b.data()), std::min<std::size_t>(120, fromScalar));
+                EXPECT_EQ(vector.DecipherCanonicalLines(bytes, text.size(), first, 130, b.data()),
+                          std::min<std::size_t>(120, fromScalar));
             }
         }
     }
@@ -86,8 +94,8 @@ TEST(CipherTextDecoder, FastLinesAndDigitByDigitReadingAgreeWithTheModel) {
     const CipherKey key = kKeys[2];
     const testing::ReferenceCipher model(DefaultSubstitutionTables(), key);
     const std::string canonical = model.Encrypt(RandomBytes(30000, 6));
-    for (const std::string& spoil : {std::string("999"), std::string(" "), std::string("12"), std::string("\r\n1"),
-                                     std::string("a")}) {
+    for (const std::string& spoil :
+         {std::string("999"), std::string(" "), std::string("12"), std::string("\r\n1"), std::string("a")}) {
         const std::string text = Spoiled(canonical, spoil, random);
         for (KernelPath path : {KernelPath::Scalar, BestKernelPath()}) {
             const CipherKernel kernel(DefaultSubstitutionTables(), key, path);
@@ -96,7 +104,8 @@ TEST(CipherTextDecoder, FastLinesAndDigitByDigitReadingAgreeWithTheModel) {
             std::string plain;
             // In pieces of odd sizes, as a stream delivers them.
             for (std::size_t at = 0; at < text.size(); at += 4097)
-                decoder.Feed(reinterpret_cast<const Byte*>(text.data()) + at, std::min<std::size_t>(4097, text.size() - at), plain);
+                decoder.Feed(reinterpret_cast<const Byte*>(text.data()) + at,
+                             std::min<std::size_t>(4097, text.size() - at), plain);
             decoder.Finish(plain);
             std::vector<int> expectedReductions;
             ASSERT_EQ(plain, model.Decrypt(text, &expectedReductions)) << spoil;

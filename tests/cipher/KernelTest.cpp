@@ -13,7 +13,10 @@ namespace {
 using testing::RandomBytes;
 
 const CipherKey kKeys[] = {
-    {{0, 0, 0, 0, 0}}, {{255, 255, 255, 255, 255}}, {{117, 32, 209, 4, 188}}, {{1, 254, 0, 255, 7}},
+    {{0, 0, 0, 0, 0}},
+    {{255, 255, 255, 255, 255}},
+    {{117, 32, 209, 4, 188}},
+    {{1, 254, 0, 255, 7}},
 };
 
 // One code by the description: five stages at the offsets of its position.

@@ -82,7 +82,8 @@ TEST(KeyCheck, StringOperationsTrimKKeyAndLogTheRefusal) {
 
 TEST(ZeroPad3, PadsToThreeCharactersOrGivesNothing) {
     const std::pair<std::int32_t, const char*> cases[] = {
-        {0, "000"}, {7, "007"}, {42, "042"}, {255, "255"}, {999, "999"}, {1000, ""}, {-5, "0-5"}, {-42, "-42"}, {-100, ""},
+        {0, "000"}, {7, "007"},  {42, "042"},  {255, "255"}, {999, "999"},
+        {1000, ""}, {-5, "0-5"}, {-42, "-42"}, {-100, ""},
     };
     for (auto [n, text] : cases) EXPECT_EQ(ZeroPad3(n), text) << n;
 }
@@ -109,7 +110,8 @@ private:
 };
 
 TEST(KeySchedule, DirectPositionsAgreeWithTheTurningOdometer) {
-    const CipherKey keys[] = {{{0, 0, 0, 0, 0}}, {{255, 255, 255, 255, 255}}, {{117, 32, 209, 4, 188}}, {{1, 254, 0, 255, 7}}};
+    const CipherKey keys[] = {
+        {{0, 0, 0, 0, 0}}, {{255, 255, 255, 255, 255}}, {{117, 32, 209, 4, 188}}, {{1, 254, 0, 255, 7}}};
     for (const CipherKey& key : keys) {
         Odometer odometer(key);
         const KeySchedule schedule(key);

@@ -60,7 +60,8 @@ TEST_F(ParallelFilesTest, ADeviationInTheMiddleIsReadDigitByDigitFromThere) {
         {"code above 255", canonical.substr(0, middle) + "777" + canonical.substr(middle + 3)},
         {"reduced codes in two blocks", std::string(canonical).replace(70, 3, "256").replace(middle + 62, 3, "999")},
         {"stray digits at the end", canonical + "42"},
-        {"no line breaks", [&] {
+        {"no line breaks",
+         [&] {
              std::string text = canonical.substr(0, 9u << 20);
              std::erase(text, '\r');
              std::erase(text, '\n');

@@ -1,10 +1,11 @@
+#include "ChildProcess.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "ChildProcess.h"
 #include "TestPlatform.h"
 
 namespace ciphora::testing {

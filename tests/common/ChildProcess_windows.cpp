@@ -1,9 +1,11 @@
+#include "ChildProcess.h"
+
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <stdexcept>
 
-#include "ChildProcess.h"
 #include "TestPlatform.h"
 
 namespace ciphora::testing {
@@ -46,8 +48,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         startup.hStdError = errors;
     }
     PROCESS_INFORMATION started{};
-    const bool ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                   &startup, &started);
+    const bool ok =
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started);
     if (errors) CloseHandle(errors);
     if (!ok) throw std::runtime_error("cannot start " + program);
     CloseHandle(started.hThread);

@@ -1,8 +1,8 @@
+#include "SystemTestSupport.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "SystemTestSupport.h"
 
 namespace ciphora::testing {
 

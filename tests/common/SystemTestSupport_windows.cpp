@@ -1,8 +1,9 @@
+#include "SystemTestSupport.h"
+
 #include <windows.h>
 
 #include <filesystem>
 
-#include "SystemTestSupport.h"
 #include "TestPlatform.h"
 
 namespace ciphora::testing {
@@ -10,8 +11,8 @@ namespace ciphora::testing {
 int RunUnprivileged(const std::function<int()>& work) { return work(); }
 
 ReadersRefused::ReadersRefused(const std::string& path) : path_(path) {
-    const HANDLE held = CreateFileW(Utf8Path(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE held =
+        CreateFileW(Utf8Path(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     handle_ = reinterpret_cast<std::intptr_t>(held);
 }
 

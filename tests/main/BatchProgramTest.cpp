@@ -91,8 +91,14 @@ TEST(BatchProgram, AKeyTheCipherRefusesWritesNothing) {
 
 TEST(BatchProgram, EncipherThenDecipherRestoresTheInputExactly) {
     const std::string texts[] = {
-        "Line one\r\nLine two\r\n", "lf\nonly\n", std::string("nul\0bytes\0", 10), "high \xe4\xf6\xfc\xff\x80 bytes",
-        "x", std::string(20, 'a'), std::string(21, 'b'), RandomBytes(100000, 42),
+        "Line one\r\nLine two\r\n",
+        "lf\nonly\n",
+        std::string("nul\0bytes\0", 10),
+        "high \xe4\xf6\xfc\xff\x80 bytes",
+        "x",
+        std::string(20, 'a'),
+        std::string(21, 'b'),
+        RandomBytes(100000, 42),
     };
     for (const std::string& text : texts) {
         BatchProgram program;
@@ -104,13 +110,15 @@ TEST(BatchProgram, EncipherThenDecipherRestoresTheInputExactly) {
         ASSERT_EQ(program.Run({"DENC" + std::string(kKey)}).status, 0);
         EXPECT_EQ(program.Read("input.txt"), text);
         EXPECT_EQ(program.Read("output.txt"), cipherText);
-        EXPECT_EQ(program.Entries(), (std::vector<std::string>{BatchProgram::kExecutableName, "input.txt", "output.txt"}));
+        EXPECT_EQ(program.Entries(),
+                  (std::vector<std::string>{BatchProgram::kExecutableName, "input.txt", "output.txt"}));
     }
 }
 
 TEST(BatchProgram, RunsFromAFolderWhoseNameIsNotAscii) {
     const testing::TempDir outer;
-    for (const char* folder : {"M\xc3\xbcller", "\xce\xa9mega \xce\xb1\xce\xb2", "\xe6\xbc\xa2\xe5\xad\x97 \xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88"}) {
+    for (const char* folder : {"M\xc3\xbcller", "\xce\xa9mega \xce\xb1\xce\xb2",
+                               "\xe6\xbc\xa2\xe5\xad\x97 \xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88"}) {
         const auto base = outer.Path() / testing::Utf8Path(folder);
         std::filesystem::create_directory(base);
         BatchProgram program(base);
@@ -133,7 +141,8 @@ TEST(BatchProgram, BlankInputIsRefusedWithoutOutput) {
     program.Write("input.txt", "      ");
     const Outcome outcome = program.Run({"ENC" + std::string(kKey)});
     EXPECT_EQ(outcome.status, 65);
-    EXPECT_EQ(program.LogMessages(), std::vector<std::string>{"Error loading file to RichTextBox: " + program.Path("input.txt")});
+    EXPECT_EQ(program.LogMessages(),
+              std::vector<std::string>{"Error loading file to RichTextBox: " + program.Path("input.txt")});
     EXPECT_FALSE(program.Exists("output.txt"));
 }
 
@@ -161,8 +170,8 @@ TEST(BatchProgram, AnOutputThatCannotBeWrittenKeepsTheOldOne) {
         EXPECT_EQ(outcome.status, 73) << mode;
         EXPECT_EQ(program.LogMessages().back(), "Error saving file from RichTextBox: " + program.Path(target)) << mode;
         EXPECT_EQ(program.Read(target), "old contents") << mode;
-        EXPECT_EQ(program.Entries(),
-                  (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName, "input.txt", "output.txt"}))
+        EXPECT_EQ(program.Entries(), (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName,
+                                                               "input.txt", "output.txt"}))
             << mode;
     }
 }
@@ -184,8 +193,8 @@ TEST(BatchProgram, AReadOnlyOutputIsRefusedAndKept) {
                                      std::filesystem::perm_options::add);
         EXPECT_EQ(outcome.status, 73) << mode;
         EXPECT_EQ(program.Read(target), kept) << mode;
-        EXPECT_EQ(program.Entries(),
-                  (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName, "input.txt", "output.txt"}))
+        EXPECT_EQ(program.Entries(), (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName,
+                                                               "input.txt", "output.txt"}))
             << mode;
     }
 }

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "BatchProgram.h"
-#include "common/SystemTestSupport.h"
 #include "cipher/clsEncrypt.h"
+#include "common/SystemTestSupport.h"
 
 namespace ciphora {
 namespace {
@@ -73,14 +73,16 @@ TEST(Reliability, KilledRunsNeverLeaveAHalfWrittenFile) {
 }
 
 TEST(Reliability, AnUnwritableDirectoryKeepsTheOldOutput) {
-    SKIP_ON_WINDOWS("a folder refuses new files on Windows only through its access control list, which wine does not "
-                    "enforce; the read-only output case covers the refusal");
+    SKIP_ON_WINDOWS(
+        "a folder refuses new files on Windows only through its access control list, which wine does not "
+        "enforce; the read-only output case covers the refusal");
     const BatchProgram program;
     program.Write("input.txt", "plain text");
     program.Write("output.txt", "old contents");
-    std::filesystem::permissions(program.Directory(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
-                                                          std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
-                                                          std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    std::filesystem::permissions(program.Directory(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                                     std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                                     std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
     RunOptions options;
     options.unprivileged = true;
     const Outcome outcome = program.Run({kEnc}, options);
@@ -90,7 +92,8 @@ TEST(Reliability, AnUnwritableDirectoryKeepsTheOldOutput) {
     // The log cannot be written there either: the message is on standard
     // error, followed by the beep of the lost entry.
     EXPECT_EQ(outcome.errors, "Error saving file from RichTextBox: " + program.Path("output.txt") + "\n\a");
-    EXPECT_EQ(program.Entries(), (std::vector<std::string>{testing::BatchProgram::kExecutableName, "input.txt", "output.txt"}));
+    EXPECT_EQ(program.Entries(),
+              (std::vector<std::string>{testing::BatchProgram::kExecutableName, "input.txt", "output.txt"}));
 }
 
 TEST(Reliability, ALogThatCannotBeOpenedCostsABeepAndNothingElse) {

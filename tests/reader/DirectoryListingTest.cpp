@@ -82,8 +82,9 @@ TEST_F(ListingTest, TheLimitStopsTheListingWithAMessage) {
     EXPECT_EQ(reader.VntDirFileNames().UBound(), 3);
     EXPECT_FALSE(reader.VntDirFileNames()[3].has_value());
     EXPECT_EQ(Walk().size(), 3u);
-    EXPECT_EQ(platform.LogMessages(),
-              std::vector<std::string>{"clsFileRead.ReadDirFiles-System trying to read more than 3 files-voluntary exit!"});
+    EXPECT_EQ(
+        platform.LogMessages(),
+        std::vector<std::string>{"clsFileRead.ReadDirFiles-System trying to read more than 3 files-voluntary exit!"});
 }
 
 TEST_F(ListingTest, ManyNamesGrowTheArray) {

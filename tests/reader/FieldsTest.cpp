@@ -73,16 +73,19 @@ TEST_F(ReaderTest, StripLengthRemovesAValidCountOnly) {
         fresh.FieldString(c.field);
         EXPECT_EQ(fresh.StripLength(), c.status) << c.field.substr(0, 20);
         EXPECT_EQ(fresh.FieldString(), c.after) << c.field.substr(0, 20);
-        EXPECT_EQ(local.LogMessages(), c.warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.warning})
+        EXPECT_EQ(local.LogMessages(),
+                  c.warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.warning})
             << c.field.substr(0, 20);
     }
 }
 
 TEST(LooksLikeDate, AcceptsTheUsualNumericForms) {
     const std::pair<const char*, bool> cases[] = {
-        {"12.10.2020", true}, {"1/2/99", true},     {"2020-01-31", true}, {"31.12.2020", true}, {"12-31-2020", true},
-        {"29.02.2024", true}, {"29.02.2023", false}, {"32.01.2020", false}, {"12.10", false},    {"12.10.2020x", false},
-        {"12.10-2020", false}, {"1.1.123", false},   {"2020/13/01", false}, {"", false},
+        {"12.10.2020", true},   {"1/2/99", true},      {"2020-01-31", true},
+        {"31.12.2020", true},   {"12-31-2020", true},  {"29.02.2024", true},
+        {"29.02.2023", false},  {"32.01.2020", false}, {"12.10", false},
+        {"12.10.2020x", false}, {"12.10-2020", false}, {"1.1.123", false},
+        {"2020/13/01", false},  {"", false},
     };
     for (auto [text, date] : cases) EXPECT_EQ(LooksLikeDate(text), date) << text;
 }

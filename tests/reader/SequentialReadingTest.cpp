@@ -26,7 +26,8 @@ TEST_F(ReaderTest, OpenFileOfAMissingFileLogsAndReturnsMinusOne) {
     reader.DirectoryName(platform.directory.Path().string());
     reader.FileName("missing.txt");
     EXPECT_EQ(reader.OpenFile(), -1);
-    EXPECT_EQ(platform.LogMessages(), std::vector<std::string>{"clsFileRead.OpenFile-Not Found: " + Path("missing.txt")});
+    EXPECT_EQ(platform.LogMessages(),
+              std::vector<std::string>{"clsFileRead.OpenFile-Not Found: " + Path("missing.txt")});
 }
 
 TEST_F(ReaderTest, ChunksEndWithTheLastShortOne) {

@@ -76,8 +76,7 @@ TEST_F(WholeFileTest, SlowLoadsAreLoggedWithTheirTime) {
     platform.timerReadings = {100.0f, 101.5f, 101.75f};
     EXPECT_EQ(reader.LoadFileOutputString(), 0);
     EXPECT_EQ(reader.OutPutString(), "text");
-    EXPECT_EQ(platform.LogMessages(),
-              std::vector<std::string>{"clsFileRead.LoadFileOutputString-Time to Load: 1.75"});
+    EXPECT_EQ(platform.LogMessages(), std::vector<std::string>{"clsFileRead.LoadFileOutputString-Time to Load: 1.75"});
 
     testing::TestPlatform fast;
     fast.timerReadings = {100.0f, 101.0f};
@@ -93,8 +92,8 @@ TEST_F(WholeFileTest, AFailedLoadIsLoggedWithItsError) {
     Name("folder");
     EXPECT_EQ(reader.LoadFileOutputString(), 0);
     EXPECT_EQ(reader.OutPutString(), "");
-    EXPECT_EQ(platform.LogMessages().back(), "clsFileRead.LoadFileOutputString-Error .LoadFile: " + Path("folder") +
-                                                 " 75 Path/File access error");
+    EXPECT_EQ(platform.LogMessages().back(),
+              "clsFileRead.LoadFileOutputString-Error .LoadFile: " + Path("folder") + " 75 Path/File access error");
 }
 
 TEST_F(WholeFileTest, LoadFileRtbReportsWhetherTheLoadWorked) {

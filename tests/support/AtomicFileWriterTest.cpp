@@ -65,8 +65,8 @@ TEST(AtomicFileWriter, AReplacedFileKeepsItsPermissions) {
     TempDir dir;
     const std::string target = dir.File("out.txt");
     WriteFile(target, "old");
-    const auto kept = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                      std::filesystem::perms::group_read;
+    const auto kept =
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read;
     std::filesystem::permissions(target, kept);
     AtomicFileWriter writer(target);
     writer.Write("new");
@@ -94,7 +94,8 @@ TEST(AtomicFileWriter, AFailingWriteKeepsTheOldFile) {
     const std::string target = dir.File("out.txt");
     WriteFile(target, "old");
     std::filesystem::permissions(target, std::filesystem::perms::all & ~std::filesystem::perms::owner_exec &
-                                             ~std::filesystem::perms::group_exec & ~std::filesystem::perms::others_exec);
+                                             ~std::filesystem::perms::group_exec &
+                                             ~std::filesystem::perms::others_exec);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
     const int outcome = testing::RunUnprivileged([&] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -152,8 +153,9 @@ TEST(RichTextBox, LoadsAndSavesByteForByte) {
 TEST(RichTextBox, FailuresCarryTheirErrorNumbers) {
     TempDir dir;
     RichTextBox box;
-    const std::pair<std::string, std::int32_t> loads[] = {
-        {dir.File("missing"), kFileNotFound}, {dir.File("nodir/x"), kPathNotFound}, {dir.File(""), kPathFileAccessError}};
+    const std::pair<std::string, std::int32_t> loads[] = {{dir.File("missing"), kFileNotFound},
+                                                          {dir.File("nodir/x"), kPathNotFound},
+                                                          {dir.File(""), kPathFileAccessError}};
     for (const auto& [path, number] : loads) {
         try {
             box.LoadFile(path, rtfText);

@@ -65,10 +65,10 @@ TEST(FWriteLog, ExtraEventPassDependsOnTheMessageClass) {
         int passes;
     };
     const Case cases[] = {
-        {"x trapped error y", 3}, {"Verbindung weg", 3},      {"an illegal name", 3},
-        {"noch nicht getan", 2},  {"NOCH NICHT GETAN", 3},    {"datei existiert nicht", 3},
-        {"INFO: started", 2},     {"info: started", 3},       {"anything else", 3},
-        {"INFO noch", 2},         {"INFO illegal", 3},        {"existiert nicht noch nicht getan", 2},
+        {"x trapped error y", 3}, {"Verbindung weg", 3},   {"an illegal name", 3},
+        {"noch nicht getan", 2},  {"NOCH NICHT GETAN", 3}, {"datei existiert nicht", 3},
+        {"INFO: started", 2},     {"info: started", 3},    {"anything else", 3},
+        {"INFO noch", 2},         {"INFO illegal", 3},     {"existiert nicht noch nicht getan", 2},
     };
     for (const Case& c : cases) {
         TestPlatform platform;
@@ -163,9 +163,8 @@ TEST(FWriteLog, ConcurrentWritersLoseAndInterleaveNothing) {
         std::vector<std::unique_ptr<testing::ChildProcess>> writers;
         for (int writer = 0; writer < kWriters; ++writer)
             writers.push_back(std::make_unique<testing::ChildProcess>(
-                CIPHORA_LOG_WRITER,
-                std::vector<std::string>{platform.directory.File("VbAppErrorLog.txt"), std::to_string(writer),
-                                         std::to_string(kEntries)}));
+                CIPHORA_LOG_WRITER, std::vector<std::string>{platform.directory.File("VbAppErrorLog.txt"),
+                                                             std::to_string(writer), std::to_string(kEntries)}));
         for (const auto& writer : writers) ASSERT_EQ(writer->Wait().status, 0);
     }
 

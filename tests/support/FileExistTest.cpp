@@ -30,18 +30,22 @@ TEST_F(FileExistTest, AnswersByWhatThePathNames) {
         std::vector<std::string> logged;
     };
     // One colon only: the drive's where paths have one, else one put before.
-    const std::string oneColon = Path("missing").find(':') == std::string::npos ? "c:" + Path("missing") : Path("missing");
+    const std::string oneColon =
+        Path("missing").find(':') == std::string::npos ? "c:" + Path("missing") : Path("missing");
     const Case cases[] = {
         {Path("present.txt"), 1, {}},
         {Path("missing.txt"), 0, {}},
         {Path("nodir/missing.txt"), 0, {}},
         {Path("*.txt"), 1, {}},
         {Path("pres?nt.txt"), 1, {}},
-        {Path("*.none"), 0,
-         {std::string(kPrefix) + "Man versucht ein wildcard zu benutzen-folgendes quelle macht immer Fehler mit sowie: " +
-          Path("*.none")}},
+        {Path("*.none"),
+         0,
+         {std::string(kPrefix) +
+          "Man versucht ein wildcard zu benutzen-folgendes quelle macht immer Fehler mit sowie: " + Path("*.none")}},
         {Path("?.none"), 0, {}},
-        {"c:x:" + Path("a"), 0, {std::string(kPrefix) + "Ein Filename mit zwei oder mehr : !! illegal!: c:x:" + Path("a")}},
+        {"c:x:" + Path("a"),
+         0,
+         {std::string(kPrefix) + "Ein Filename mit zwei oder mehr : !! illegal!: c:x:" + Path("a")}},
         {oneColon, 0, {}},
         {Path(".hidden"), 1, {}},
         {Path(std::string("present.txt\0tail", 16)), 0, {}},
@@ -64,11 +68,12 @@ TEST_F(FileExistTest, YieldsThreeTimesBeforeLooking) {
 TEST_F(FileExistTest, ADirectoryFailsSixOpensLogsTwiceAndCountsAsPresent) {
     std::filesystem::create_directory(Path("folder"));
     EXPECT_EQ(FileExist(Path("folder")), 1);
-    EXPECT_EQ(platform.LogMessages(),
-              (std::vector<std::string>{
-                  std::string(kPrefix) + "Error nicht 53!Error: 75 : " + Path("folder"),
-                  std::string(kPrefix) + "5 Mal Error nicht 53-endlich habe ich gesagt, dass file existiert! Error: 75 : " +
-                      Path("folder")}));
+    EXPECT_EQ(
+        platform.LogMessages(),
+        (std::vector<std::string>{
+            std::string(kPrefix) + "Error nicht 53!Error: 75 : " + Path("folder"),
+            std::string(kPrefix) +
+                "5 Mal Error nicht 53-endlich habe ich gesagt, dass file existiert! Error: 75 : " + Path("folder")}));
 }
 
 // A visible file is found by the directory search before any open; a hidden
@@ -80,8 +85,9 @@ TEST_F(FileExistTest, AHiddenFileThatRefusesReadersCountsAsPresent) {
     std::filesystem::permissions(platform.directory.Path(), std::filesystem::perms::all);
     const testing::ReadersRefused refused(path);
     EXPECT_EQ(testing::RunUnprivileged([&] { return FileExist(path); }), 1);
-    EXPECT_EQ(platform.LogMessages(),
-              (std::vector<std::string>{std::string(kPrefix) + "file open mit error 70-shared/locking error: " + path}));
+    EXPECT_EQ(
+        platform.LogMessages(),
+        (std::vector<std::string>{std::string(kPrefix) + "file open mit error 70-shared/locking error: " + path}));
 }
 
 TEST(WildcardMatch, MatchesAsADirectorySearchDoes) {
@@ -91,9 +97,9 @@ TEST(WildcardMatch, MatchesAsADirectorySearchDoes) {
         bool matches;
     };
     const Case cases[] = {
-        {"*.*", "a.txt", true},    {"*.*", "noext", true},    {"*.txt", "A.TXT", true},  {"*.txt", "a.txt.bak", false},
-        {"a?c", "abc", true},      {"a?c", "ac", false},      {"*", "", true},           {"a*b*c", "axxbyyc", true},
-        {"a*b*c", "axxbyy", false}, {"data.*", "data", true}, {"x.*", "y", false},       {"???", "ab", false},
+        {"*.*", "a.txt", true},     {"*.*", "noext", true},   {"*.txt", "A.TXT", true}, {"*.txt", "a.txt.bak", false},
+        {"a?c", "abc", true},       {"a?c", "ac", false},     {"*", "", true},          {"a*b*c", "axxbyyc", true},
+        {"a*b*c", "axxbyy", false}, {"data.*", "data", true}, {"x.*", "y", false},      {"???", "ab", false},
     };
     for (const Case& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
 }

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     const std::string writer = argv[2];
     const int entries = std::atoi(argv[3]);
     for (int entry = 0; entry < entries; ++entry)
-        ciphora::FWriteLog("writer " + writer + " entry " + std::to_string(entry) + " " + std::string(200, 'x'), argv[1]);
+        ciphora::FWriteLog("writer " + writer + " entry " + std::to_string(entry) + " " + std::string(200, 'x'),
+                           argv[1]);
     return platform.beeps == 0 ? 0 : 1;
 }
