@@ -195,7 +195,7 @@ std::string ProblemReport(std::string_view input, std::string_view deciphered) {
     const std::size_t common = std::min(input.size(), deciphered.size());
     for (std::size_t i = 0; i < common; ++i) {
         if (input[i] != deciphered[i])
-            return "Problem at " + Decimal(static_cast<long long>(i + 1)) + " " +
+            return "Problem at " + Decimal(static_cast<long long>(i) + 1) + " " +
                    Decimal(static_cast<unsigned char>(input[i])) + " " +
                    Decimal(static_cast<unsigned char>(deciphered[i]));
     }

@@ -98,7 +98,7 @@ private:
     // File commands.
     void EncryptFileCommand();
     void DeEncryptFileCommand();
-    using FileOperation = std::int32_t (clsEncrypt::*)(std::string, std::string);
+    using FileOperation = std::int32_t (clsEncrypt::*)(const std::string&, const std::string&);
     void RunFileOperation(std::string_view procedure, bool enableAfter, FileOperation operation);
     void EncFile();
     void DeEncFile();

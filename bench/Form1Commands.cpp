@@ -40,8 +40,8 @@ double CycleStep(double x) {
 // digits, with the user's decimal separator.
 std::string SecondsText(double seconds) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.15g", seconds);
-    std::string result(text);
+    const int length = std::snprintf(text, sizeof text, "%.15g", seconds);
+    std::string result(text, length > 0 ? static_cast<std::size_t>(length) : 0);
     const QString separator = QLocale().decimalPoint();
     if (separator.size() == 1 && separator[0] != QLatin1Char('.')) {
         const char local = separator[0].toLatin1();

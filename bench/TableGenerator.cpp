@@ -39,7 +39,7 @@ void TableGenerator::Finish() {
 
 std::vector<std::string> TableGenerator::Lines() const {
     std::vector<std::string> lines;
-    lines.reserve(2 * kStages * 256);
+    lines.reserve(std::size_t{2} * kStages * 256);
     for (int stage = 0; stage < kStages; ++stage)
         for (int value = 0; value < 256; ++value)
             lines.push_back("lngKE(" + std::to_string(value) + "," + std::to_string(stage) +

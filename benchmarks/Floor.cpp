@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s INPUT OUTPUT OUTPUT_BYTES\n", argv[0]);
+        static_cast<void>(std::fprintf(stderr, "usage: %s INPUT OUTPUT OUTPUT_BYTES\n", argv[0]));
         return 64;
     }
     const int input = open(argv[1], O_RDONLY);

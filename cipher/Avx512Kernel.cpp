@@ -159,7 +159,7 @@ CIPHORA_AVX512 std::size_t DecipherGroups(const RunTables& run, const Byte* text
     for (; group < groups; ++group, text += kGroupBytes, plain += kGroupCodes, first += kGroupCodes) {
         __m512i digits[3];
         bool canonical = true;
-        for (int line = 0; line < 3; ++line) {
+        for (std::size_t line = 0; line < 3; ++line) {
             const __m512i bytes = _mm512_loadu_si512(text + 62 * line);
             digits[line] = _mm512_sub_epi8(bytes, zero);
             const __mmask64 isDigit = _mm512_cmple_epu8_mask(digits[line], nine);

@@ -3,7 +3,7 @@
 namespace ciphora {
 
 std::string ZeroPad3(std::int32_t& n) {
-    const std::string text = std::to_string(n);
+    std::string text = std::to_string(n);
     switch (text.size()) {
         case 1: return "00" + text;
         case 2: return "0" + text;

@@ -15,8 +15,8 @@ namespace ciphora {
 namespace {
 
 // Whole lines and whole vector groups in every block but the last.
-constexpr std::size_t kPlainBlock = 60 * 17476;    // about 1 MiB of plain text
-constexpr std::size_t kCipherBlock = 186 * 16912;  // about 3 MiB of cipher text
+constexpr std::size_t kPlainBlock = std::size_t{60} * 17476;    // about 1 MiB of plain text
+constexpr std::size_t kCipherBlock = std::size_t{186} * 16912;  // about 3 MiB of cipher text
 constexpr std::size_t kScanBlock = 64u << 10;
 // Below this a file is done on the calling thread alone.
 constexpr std::uint64_t kParallelFrom = 8u << 20;

@@ -87,7 +87,8 @@ std::string clsEncrypt::DeEncryptString(std::string_view StringIn) {
     if (!key) return {};
     const double started = CurrentPlatform().MonotonicSeconds();
     const std::uint64_t length = StringIn.size();
-    stringLen_ = SaturatedLong(static_cast<double>(length / kDigitsPerCode));
+    const std::uint64_t wholeCodes = length / kDigitsPerCode;  // rounded down, line breaks counted
+    stringLen_ = SaturatedLong(static_cast<double>(wholeCodes));
 
     const CipherKernel kernel(tables_, *key);
     CipherTextDecoder decoder(kernel, length, LogReduction);
@@ -99,11 +100,11 @@ std::string clsEncrypt::DeEncryptString(std::string_view StringIn) {
     return plain;
 }
 
-std::int32_t clsEncrypt::EncryptFile(std::string FileNameIn, std::string FileNameOut) {
+std::int32_t clsEncrypt::EncryptFile(const std::string& FileNameIn, const std::string& FileNameOut) {
     return CipherFile(FileNameIn, FileNameOut, Direction::Encipher);
 }
 
-std::int32_t clsEncrypt::DeEncryptFile(std::string FileNameIn, std::string FileNameOut) {
+std::int32_t clsEncrypt::DeEncryptFile(const std::string& FileNameIn, const std::string& FileNameOut) {
     return CipherFile(FileNameIn, FileNameOut, Direction::Decipher);
 }
 

@@ -48,9 +48,9 @@ public:
 
     // Deciphers the cipher-text file FileNameIn into FileNameOut; a
     // FileResult.
-    std::int32_t DeEncryptFile(std::string FileNameIn, std::string FileNameOut);
+    std::int32_t DeEncryptFile(const std::string& FileNameIn, const std::string& FileNameOut);
     // Enciphers the text file FileNameIn into FileNameOut; a FileResult.
-    std::int32_t EncryptFile(std::string FileNameIn, std::string FileNameOut);
+    std::int32_t EncryptFile(const std::string& FileNameIn, const std::string& FileNameOut);
 
     void KKey(std::string vData) { kKey_ = std::move(vData); }
     const std::string& KKey() const { return kKey_; }

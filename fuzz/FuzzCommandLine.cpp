@@ -20,14 +20,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(name == "input.txt" || name == "output.txt");
         return present;
     });
+    static const std::string kRangeRefusal =
+        "Incorrect Key - should be in the form of ENC001255001255001 or DENC001255001255001 - each of the 5 x 3 digit "
+        "code should be between 001 and 255";
     static const std::set<std::string> kRefusals = {
         "Incorrect Key - should be in the form of ENC123456789012345 or DENC123456789012345 - 15 digits in length",
         "Incorrect Key - should be in the form of ENC123456789012345 - 15 digits in length",
         "Incorrect Key - should be in the form of DENC123456789012345 - 15 digits in length",
         "Input file input.txt does not exist or is in wrong directory - must be in the same directory as Ciphora.exe",
         "Input file output.txt does not exist or is in wrong directory - must be in the same directory as Ciphora.exe",
-        "Incorrect Key - should be in the form of ENC001255001255001 or DENC001255001255001 - each of the 5 x 3 digit "
-        "code should be between 001 and 255",
+        kRangeRefusal,
     };
     if (command.mode == BatchCommand::Mode::Refused) {
         FUZZ_CHECK(kRefusals.count(command.refusal) == 1);

@@ -20,12 +20,12 @@ private:
 };
 
 // Crashes the fuzzer, with a message, when a property does not hold.
-#define FUZZ_CHECK(condition)                                                                  \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                      \
-        }                                                                                      \
+#define FUZZ_CHECK(condition)                                                                                     \
+    do {                                                                                                          \
+        if (!(condition)) {                                                                                       \
+            static_cast<void>(std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition)); \
+            std::abort();                                                                                         \
+        }                                                                                                         \
     } while (false)
 
 }  // namespace ciphora::fuzzing

@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
     try {
         return ciphora::Main();
     } catch (const ciphora::RuntimeError& error) {
-        std::fprintf(stderr, "Run-time error %d: %s\n", error.Number(), error.what());
+        // Standard error is the last place left to report to.
+        static_cast<void>(std::fprintf(stderr, "Run-time error %d: %s\n", error.Number(), error.what()));
         return ciphora::kExitIoError;
     }
 }

@@ -10,12 +10,14 @@ ConsolePlatform::ConsolePlatform(int argc, char** argv) {
         if (i > 1) commandLine_ += ' ';
         commandLine_ += argv[i];
     }
-    std::signal(SIGXFSZ, SIG_IGN);
+    // Where it cannot be ignored, an oversized output ends the process as before.
+    static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
 }
 
 void ConsolePlatform::ShowLogMessage(std::string_view message) {
-    std::fwrite(message.data(), 1, message.size(), stderr);
-    std::fputc('\n', stderr);
+    // The log keeps the message; standard error only shows it.
+    static_cast<void>(std::fwrite(message.data(), 1, message.size(), stderr));
+    static_cast<void>(std::fputc('\n', stderr));
 }
 
 }  // namespace ciphora

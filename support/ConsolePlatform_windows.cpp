@@ -54,8 +54,9 @@ void ConsolePlatform::ShowLogMessage(std::string_view message) {
         ::WriteConsoleW(errors, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         return;
     }
-    std::fwrite(message.data(), 1, message.size(), stderr);
-    std::fputc('\n', stderr);
+    // The log keeps the message; standard error only shows it.
+    static_cast<void>(std::fwrite(message.data(), 1, message.size(), stderr));
+    static_cast<void>(std::fputc('\n', stderr));
 }
 
 }  // namespace ciphora

@@ -29,7 +29,7 @@ std::string Platform::ApplicationDirectory() const {
 
 std::tm LocalCalendarTime(std::time_t moment) {
     std::tm local{};
-    localtime_s(&local, &moment);
+    if (localtime_s(&local, &moment) != 0) return {};
     return local;
 }
 

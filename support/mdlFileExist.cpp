@@ -51,7 +51,7 @@ bool FoundByDirectorySearch(const std::string& path) {
 
 }  // namespace
 
-std::int32_t FileExist(std::string path) {
+std::int32_t FileExist(const std::string& path) {
     DoEvents();
     DoEvents();
     DoEvents();

@@ -9,6 +9,6 @@ namespace ciphora {
 // assumed present after a sharing conflict or repeated odd failures), 0 absent
 // or refused; any other value is the number of an error trapped after a
 // successful open. Refusals and doubts are logged in German.
-std::int32_t FileExist(std::string path);
+std::int32_t FileExist(const std::string& path);
 
 }  // namespace ciphora

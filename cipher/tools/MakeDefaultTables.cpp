@@ -48,7 +48,7 @@ Permutation Shuffled(SplitMix64& random) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]);
+        static_cast<void>(std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]));
         return 64;
     }
     const std::string directory = argv[1];

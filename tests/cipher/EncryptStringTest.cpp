@@ -12,6 +12,7 @@
 namespace ciphora {
 namespace {
 
+using namespace std::string_literals;
 using testing::RandomBytes;
 using testing::TestPlatform;
 
@@ -45,7 +46,7 @@ TEST(EncryptString, LayoutIsThreeDigitsPerCharacterTwentyToALine) {
 
 TEST(EncryptString, AgreesWithTheStepByStepModelAndIsRepeatable) {
     TestPlatform platform;
-    const std::string plain = "  The quick brown fox\r\njumps\0over the lazy dog  " + RandomBytes(300, 1);
+    const std::string plain = "  The quick brown fox\r\njumps\0over the lazy dog  "s + RandomBytes(300, 1);
     clsEncrypt cipher = KeyedCipher();
     const std::string once = cipher.EncryptString(plain);
     EXPECT_EQ(once, testing::ReferenceCipher(cipher.Tables(), *CheckKey(kTestKey).key).Encrypt(plain));

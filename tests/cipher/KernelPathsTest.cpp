@@ -67,7 +67,7 @@ TEST_F(KernelPathsTest, CanonicalLinesAreReadTheSameOnEveryPath) {
     for (const CipherKey& key : kKeys) {
         const CipherKernel scalar(DefaultSubstitutionTables(), key, KernelPath::Scalar);
         const CipherKernel vector(DefaultSubstitutionTables(), key, KernelPath::Avx512);
-        const std::vector<Byte> cipher = Encipher(scalar, RandomBytes(20 * 4000, 4), 0);
+        const std::vector<Byte> cipher = Encipher(scalar, RandomBytes(std::size_t{20} * 4000, 4), 0);
         const std::string canonical(cipher.begin(),
                                     cipher.begin() + static_cast<std::ptrdiff_t>(CipherTextSize(80000)));
         for (const std::string& spoil : {std::string("300"), std::string("9"), std::string("x"), std::string("\n")}) {

@@ -49,10 +49,9 @@ TEST(CipherKernel, SpansAtAnyPositionMatchThePerCodeDescription) {
 
             std::size_t at = 0;
             for (std::size_t i = 0; i < plain.size(); ++i) {
-                char expected[4];
-                std::snprintf(expected, sizeof expected, "%03d",
-                              EncipherOne(tables, key, static_cast<Byte>(plain[i]), first + i));
-                ASSERT_EQ(cipher.substr(at, 3), expected) << "index " << first + i;
+                const int code = EncipherOne(tables, key, static_cast<Byte>(plain[i]), first + i);
+                ASSERT_EQ(std::stoi(cipher.substr(at, 3)), code) << "index " << first + i;
+                ASSERT_EQ(cipher.substr(at, 3).find_first_not_of("0123456789"), std::string::npos);
                 at += 3;
                 if ((first + i + 1) % kCodesPerLine == 0) {
                     ASSERT_EQ(cipher.substr(at, 2), "\r\n");

@@ -27,9 +27,9 @@ public:
                 if (v > 255) v -= 256;
                 v = tables_.lngKE(v, stage);
             }
-            char code[4];
-            std::snprintf(code, sizeof code, "%03d", v);
-            line += code;
+            line += static_cast<char>('0' + v / 100);
+            line += static_cast<char>('0' + v / 10 % 10);
+            line += static_cast<char>('0' + v % 10);
             if (line.size() >= 60) {
                 cipher += line + "\r\n";
                 line.clear();

@@ -6,11 +6,11 @@
 
 namespace ciphora::testing {
 
-TempDir::TempDir(const std::filesystem::path& where) {
+TempDir::TempDir(const std::filesystem::path& base) {
     std::random_device random;
-    const auto base = where.empty() ? std::filesystem::temp_directory_path() : where;
+    const auto parent = base.empty() ? std::filesystem::temp_directory_path() : base;
     for (;;) {
-        path_ = base / ("ciphora-test-" + std::to_string(random()));
+        path_ = parent / ("ciphora-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(path_)) break;
     }
 }

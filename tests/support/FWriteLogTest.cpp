@@ -161,6 +161,7 @@ TEST(FWriteLog, ConcurrentWritersLoseAndInterleaveNothing) {
     {
         // Each writer is a process of its own, as concurrent runs are.
         std::vector<std::unique_ptr<testing::ChildProcess>> writers;
+        writers.reserve(kWriters);
         for (int writer = 0; writer < kWriters; ++writer)
             writers.push_back(std::make_unique<testing::ChildProcess>(
                 CIPHORA_LOG_WRITER, std::vector<std::string>{platform.directory.File("VbAppErrorLog.txt"),
