@@ -1,6 +1,7 @@
 #include "CipherTextDecoder.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "CipherText.h"
 
@@ -12,6 +13,7 @@ constexpr std::size_t kBatch = 4096;
 // output never grows far beyond what they give.
 constexpr std::size_t kFirstPiece = kLineLength * 3;
 constexpr std::size_t kLargestPiece = kLineLength * 2048;
+constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 
 // Only a piece that starts with a canonical line is worth handing to the
 // kernel.
@@ -23,14 +25,12 @@ bool StartsCanonical(const Byte* text) {
 bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
-CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength,
-                                     ReductionObserver onReduction)
-    : CipherTextDecoder(kernel, totalLength, 0, std::move(onReduction)) {}
+CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, ReductionObserver onReduction)
+    : CipherTextDecoder(kernel, 0, std::move(onReduction)) {}
 
-CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength, std::uint64_t codesRead,
+CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t codesRead,
                                      ReductionObserver onReduction)
     : kernel_(kernel),
-      maxCodes_(totalLength / kDigitsPerCode),
       onReduction_(std::move(onReduction)),
       codesRead_(codesRead),
       firstPending_(codesRead) {
@@ -49,7 +49,7 @@ std::size_t CipherTextDecoder::FeedCanonicalLines(const Byte* input, std::size_t
         const std::size_t lines = chunk / kLineLength;
         const std::size_t start = plain.size();
         plain.resize(start + lines * kCodesPerLine);
-        const std::size_t codes = kernel_.DecipherCanonicalLines(line, chunk, codesRead_, maxCodes_ - codesRead_,
+        const std::size_t codes = kernel_.DecipherCanonicalLines(line, chunk, codesRead_, kNoLimit,
                                                                  reinterpret_cast<Byte*>(plain.data() + start));
         plain.resize(start + codes);
         codesRead_ += codes;
@@ -62,7 +62,7 @@ std::size_t CipherTextDecoder::FeedCanonicalLines(const Byte* input, std::size_t
 
 void CipherTextDecoder::CompleteCode(int value) {
     while (value > 255) {
-        onReduction_(value);
+        onReduction_(value, codesRead_ + 1);
         value -= 256;
     }
     ++codesRead_;
@@ -80,11 +80,7 @@ void CipherTextDecoder::Flush(std::string& plain) {
 
 void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& plain) {
     std::size_t i = 0;
-    while (i < size && !ended_) {
-        if (partialDigits_ == 0 && codesRead_ >= maxCodes_) {
-            ended_ = true;
-            break;
-        }
+    while (i < size) {
         if (atLineStart_ && partialDigits_ == 0) {
             i += FeedCanonicalLines(input + i, size - i, plain);
             // What follows, if anything, is read digit by digit to the end of its line.
@@ -116,13 +112,10 @@ void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& p
     Flush(plain);
 }
 
-void CipherTextDecoder::Finish(std::string& plain) {
-    if (partialDigits_ > 0 && !ended_) {
-        CompleteCode(partialValue_);
-        partialValue_ = 0;
-        partialDigits_ = 0;
-    }
-    ended_ = true;
+void CipherTextDecoder::Finish(std::string& plain, std::uint64_t totalLength) {
+    if (partialDigits_ > 0 && kDigitsPerCode * (codesRead_ + 1) <= totalLength) CompleteCode(partialValue_);
+    partialValue_ = 0;
+    partialDigits_ = 0;
     Flush(plain);
 }
 

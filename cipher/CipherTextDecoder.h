@@ -14,24 +14,29 @@ namespace ciphora {
 // above 255 is reduced by 256 (each reduction reported first), and a last
 // code of one or two digits counts too. Reading ends for good once another
 // code would break the rule 3 x (codes read + 1) <= L, where L is the length
-// of the whole text, separators included. The text may arrive in pieces.
+// of the whole text, separators included. The text may arrive in pieces, and
+// its length need not be known before its end: a code of three digits lies
+// within the text, so it always keeps the rule, and only a last code of one
+// or two digits is judged by it, at Finish.
 class CipherTextDecoder {
 public:
-    using ReductionObserver = std::function<void(int code)>;
+    // Called with the code before its reduction and its 1-based index among
+    // the codes of the text.
+    using ReductionObserver = std::function<void(int code, std::uint64_t index)>;
 
-    CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength, ReductionObserver onReduction);
+    explicit CipherTextDecoder(const CipherKernel& kernel, ReductionObserver onReduction);
 
     // Starts reading in the middle of a text, at the start of a line, as if
     // `codesRead` codes had been read before.
-    CipherTextDecoder(const CipherKernel& kernel, std::uint64_t totalLength, std::uint64_t codesRead,
-                      ReductionObserver onReduction);
+    CipherTextDecoder(const CipherKernel& kernel, std::uint64_t codesRead, ReductionObserver onReduction);
 
     // Deciphers the codes that `size` more bytes of the text complete and
     // appends their characters to `plain`.
     void Feed(const Byte* input, std::size_t size, std::string& plain);
 
-    // Deciphers a last code of one or two digits, once all the text is fed.
-    void Finish(std::string& plain);
+    // Once all the text is fed: deciphers a last code of one or two digits
+    // when the text's whole length `totalLength` has room for it.
+    void Finish(std::string& plain, std::uint64_t totalLength);
 
     // Whether anything so far was read other than as canonical lines (60
     // digits and CR LF, every code at most 255).
@@ -45,13 +50,11 @@ private:
     std::size_t FeedCanonicalLines(const Byte* input, std::size_t size, std::string& plain);
 
     const CipherKernel& kernel_;
-    std::uint64_t maxCodes_;
     ReductionObserver onReduction_;
     std::uint64_t codesRead_ = 0;
     std::uint64_t firstPending_ = 0;
     int partialValue_ = 0;
     int partialDigits_ = 0;
-    bool ended_ = false;
     bool atLineStart_ = true;
     bool deviated_ = false;
     std::vector<Byte> pending_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,205 +22,202 @@ constexpr std::size_t kScanBlock = 64u << 10;
 // Below this a file is done on the calling thread alone.
 constexpr std::uint64_t kParallelFrom = 8u << 20;
 
-unsigned WorkerCount(std::uint64_t size) {
-    if (size < kParallelFrom) return 0;
+// Workers for an input whose first block has been read: none for a small
+// file, or when that block already held all there was.
+unsigned WorkerCount(const ByteSource& input, bool firstBlockFull) {
+    const std::optional<std::uint64_t> size = input.Size();
+    if (size ? *size < kParallelFrom : !firstBlockFull) return 0;
     // One core is left to the thread that reads and writes.
     const unsigned cores = std::thread::hardware_concurrency();
     return cores > 2 ? cores - 1 : 1;
 }
 
-// Reads a block at `offset`, insisting on the size the file had when it was
-// opened: a short block before the end means it shrank.
-std::size_t ReadBlock(const ReadOnlyFile& input, std::uint64_t offset, void* buffer, std::size_t wanted) {
-    const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, input.Size() - offset));
-    if (input.ReadAt(offset, buffer, size) != size)
-        throw ReadFailure(kDeviceIoError, "The file changed while it was read");
-    return size;
-}
-
-// A file that grew while it was read no longer holds the text that was read.
-void RequireUnchangedEnd(const ReadOnlyFile& input) {
-    char extra;
-    if (input.ReadAt(input.Size(), &extra, 1) != 0)
-        throw ReadFailure(kDeviceIoError, "The file changed while it was read");
-}
-
-// Enciphers a block, adding the final CR LF when the block ends the text
-// in the middle of a line. Returns the bytes written.
-std::size_t EncipherBlock(const CipherKernel& kernel, const Byte* plain, std::size_t size, std::uint64_t first,
-                          bool last, Byte* out) {
-    Byte* end = kernel.Encipher(plain, size, first, out);
-    if (last && (first + size) % kCodesPerLine != 0) {
-        *end++ = '\r';
-        *end++ = '\n';
-    }
-    return static_cast<std::size_t>(end - out);
+void Report(const StreamProgress& progress, std::uint64_t done) {
+    if (progress) progress(done);
 }
 
 // A block in flight: the input read for it, the output a worker makes.
 struct PlainSlot {
     std::vector<Byte> plain = std::vector<Byte>(kPlainBlock);
-    std::vector<Byte> cipher = std::vector<Byte>(SpanCipherSize(0, kPlainBlock) + 4);
+    std::vector<Byte> cipher = std::vector<Byte>(SpanCipherSize(0, kPlainBlock));
     std::size_t size = 0;  // of the plain text read
     std::future<std::size_t> done;
 };
+
+std::size_t EncipherBlock(const CipherKernel& kernel, PlainSlot& slot, std::uint64_t first) {
+    return static_cast<std::size_t>(kernel.Encipher(slot.plain.data(), slot.size, first, slot.cipher.data()) -
+                                    slot.cipher.data());
+}
 
 // The outcome of deciphering one block on a worker, as if everything before
 // it were canonical lines.
 struct DecipheredBlock {
     std::string plain;
     bool canonical = false;  // only canonical lines, so the next block may trust its start
-    bool reduced = false;    // a code above 255 came up and has to be logged in order
+    bool reduced = false;    // a code above 255 came up and has to be reported in order
 };
 
 struct CipherSlot {
     std::vector<Byte> cipher = std::vector<Byte>(kCipherBlock);
-    std::uint64_t offset = 0;  // of the block in the file
-    bool last = false;
+    std::size_t size = 0;
+    std::uint64_t offset = 0;  // of the block in the input
+    // A short block ends the input, so its decoder may finish the text.
+    bool Last() const { return size < cipher.size(); }
     std::future<DecipheredBlock> done;
 };
 
-}  // namespace
+// Codes before a line start that only canonical lines precede.
+std::uint64_t CodesBefore(std::uint64_t offset) { return offset / kLineLength * kCodesPerLine; }
 
-bool IsBlankFile(const ReadOnlyFile& input) {
-    std::vector<char> block(kScanBlock);
-    for (std::uint64_t offset = 0; offset < input.Size();) {
-        const std::size_t size = ReadBlock(input, offset, block.data(), block.size());
-        if (std::any_of(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size),
-                        [](char c) { return c != ' '; }))
-            return false;
-        offset += size;
-    }
-    return true;
-}
-
-void EncipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output) {
-    const std::uint64_t total = input.Size();
-    const unsigned workers = WorkerCount(total);
-    EncipherYields yields;
-    if (workers == 0) {
-        PlainSlot slot;
-        for (std::uint64_t done = 0; done < total;) {
-            const std::size_t size = ReadBlock(input, done, slot.plain.data(), slot.plain.size());
-            output.Write(slot.cipher.data(), EncipherBlock(kernel, slot.plain.data(), size, done, done + size == total,
-                                                           slot.cipher.data()));
-            done += size;
-            yields.After(done);
-        }
-        RequireUnchangedEnd(input);
-        return;
-    }
-
-    // The calling thread reads and writes in order while the workers encipher.
-    std::vector<PlainSlot> slots(workers + 2);
-    WorkerPool pool(workers);
-    std::uint64_t written = 0;
-    const auto writeOldest = [&](PlainSlot& slot) {
-        output.Write(slot.cipher.data(), slot.done.get());
-        written += slot.size;
-        yields.After(written);
-    };
-    std::size_t block = 0;
-    for (std::uint64_t read = 0; read < total; ++block) {
-        PlainSlot& slot = slots[block % slots.size()];
-        if (slot.done.valid()) writeOldest(slot);
-        slot.size = ReadBlock(input, read, slot.plain.data(), slot.plain.size());
-        const bool last = read + slot.size == total;
-        slot.done = pool.Submit([&kernel, &slot, first = read, last] {
-            return EncipherBlock(kernel, slot.plain.data(), slot.size, first, last, slot.cipher.data());
-        });
-        read += slot.size;
-    }
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        PlainSlot& slot = slots[(block + i) % slots.size()];
-        if (slot.done.valid()) writeOldest(slot);
-    }
-    RequireUnchangedEnd(input);
-}
-
-namespace {
-
-// Deciphers from `offset` to the end on the calling thread, reading as the
-// description does, with every reduction logged in order.
-void DecipherRest(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output,
-                  const CipherTextDecoder::ReductionObserver& onReduction, std::uint64_t offset,
-                  std::uint64_t codesBefore, std::vector<Byte>& buffer) {
-    CipherTextDecoder decoder(kernel, input.Size(), codesBefore, onReduction);
-    std::string plain;
-    for (std::uint64_t done = offset; done < input.Size();) {
-        const std::size_t size = ReadBlock(input, done, buffer.data(), buffer.size());
-        decoder.Feed(buffer.data(), size, plain);
-        output.Write(plain);
-        plain.clear();
-        done += size;
-    }
-    RequireUnchangedEnd(input);
-    decoder.Finish(plain);
-    output.Write(plain);
-}
-
-DecipheredBlock DecipherBlock(const CipherKernel& kernel, std::uint64_t total, const Byte* text, std::size_t size,
-                              std::uint64_t offset, bool last) {
+DecipheredBlock DecipherBlock(const CipherKernel& kernel, const CipherSlot& slot) {
     DecipheredBlock result;
-    CipherTextDecoder decoder(kernel, total, offset / kLineLength * kCodesPerLine,
-                              [&result](int) { result.reduced = true; });
-    result.plain.reserve(size / kDigitsPerCode + 1);
-    decoder.Feed(text, size, result.plain);
-    if (last) decoder.Finish(result.plain);
+    CipherTextDecoder decoder(kernel, CodesBefore(slot.offset),
+                              [&result](int, std::uint64_t) { result.reduced = true; });
+    result.plain.reserve(slot.size / kDigitsPerCode + 1);
+    decoder.Feed(slot.cipher.data(), slot.size, result.plain);
+    if (slot.Last()) decoder.Finish(result.plain, slot.offset + slot.size);
     result.canonical = !decoder.Deviated();
     return result;
 }
 
+// Deciphers on the calling thread from a line start at `offset`, reading as
+// the description does, with every reduction reported in order: first the
+// blocks read already, then the rest of the input. Returns the input's length.
+std::uint64_t DecipherInOrder(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                              const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress,
+                              std::uint64_t offset, const std::vector<CipherSlot*>& readAlready,
+                              std::vector<Byte>& buffer) {
+    CipherTextDecoder decoder(kernel, CodesBefore(offset), onReduction);
+    std::string plain;
+    std::uint64_t total = offset;
+    const auto feed = [&](const Byte* text, std::size_t size) {
+        decoder.Feed(text, size, plain);
+        output.Write(plain);
+        plain.clear();
+        total += size;
+        Report(progress, total);
+    };
+    for (const CipherSlot* slot : readAlready) feed(slot->cipher.data(), slot->size);
+    while (const std::size_t size = input.Read(buffer.data(), buffer.size())) feed(buffer.data(), size);
+    decoder.Finish(plain, total);
+    output.Write(plain);
+    return total;
+}
+
 }  // namespace
 
-void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output,
-                    const CipherTextDecoder::ReductionObserver& onReduction) {
-    const std::uint64_t total = input.Size();
-    const unsigned workers = WorkerCount(total);
+bool IsBlankFile(const ReadOnlyFile& input) {
+    FileSource source(input);
+    std::vector<char> block(kScanBlock);
+    while (const std::size_t size = source.Read(block.data(), block.size()))
+        if (std::any_of(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size),
+                        [](char c) { return c != ' '; }))
+            return false;
+    return true;
+}
+
+std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                             const StreamProgress& progress) {
+    EncipherYields yields;
+    std::uint64_t written = 0;
+    const auto writeBlock = [&](const PlainSlot& slot, std::size_t cipherSize) {
+        output.Write(slot.cipher.data(), cipherSize);
+        written += slot.size;
+        yields.After(written);
+        Report(progress, written);
+    };
+    // The last line is ended by CR LF too.
+    const auto finish = [&] {
+        if (written % kCodesPerLine != 0) output.Write("\r\n");
+        return written;
+    };
+
+    std::vector<PlainSlot> slots(1);
+    slots[0].size = input.Read(slots[0].plain.data(), kPlainBlock);
+    const unsigned workers = WorkerCount(input, slots[0].size == kPlainBlock);
     if (workers == 0) {
-        std::vector<Byte> buffer(kCipherBlock);
-        DecipherRest(kernel, input, output, onReduction, 0, 0, buffer);
-        return;
+        for (PlainSlot& slot = slots[0]; slot.size > 0; slot.size = input.Read(slot.plain.data(), kPlainBlock))
+            writeBlock(slot, EncipherBlock(kernel, slot, written));
+        return finish();
     }
+
+    // The calling thread reads and writes in order while the workers encipher.
+    // Every block's first position is known before it is read.
+    slots.resize(workers + 2);
+    WorkerPool pool(workers);
+    std::uint64_t read = 0;
+    std::size_t block = 0;
+    for (;; ++block) {
+        PlainSlot& slot = slots[block % slots.size()];
+        if (slot.done.valid()) writeBlock(slot, slot.done.get());
+        if (block > 0) slot.size = input.Read(slot.plain.data(), kPlainBlock);
+        if (slot.size == 0) break;
+        slot.done = pool.Submit([&kernel, &slot, first = read] { return EncipherBlock(kernel, slot, first); });
+        read += slot.size;
+    }
+    for (std::size_t i = 1; i < slots.size(); ++i) {
+        PlainSlot& slot = slots[(block + i) % slots.size()];
+        if (slot.done.valid()) writeBlock(slot, slot.done.get());
+    }
+    return finish();
+}
+
+std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                             const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress) {
+    std::vector<CipherSlot> slots(1);
+    slots[0].size = input.Read(slots[0].cipher.data(), kCipherBlock);
+    const unsigned workers = WorkerCount(input, !slots[0].Last());
+    if (workers == 0)
+        return DecipherInOrder(kernel, input, output, onReduction, progress, 0, {&slots[0]}, slots[0].cipher);
 
     // Every block is deciphered on a worker as if the text before it were
     // canonical lines, which puts its first code at a known index. Blocks are
     // written in order for as long as that holds; from the first block where
-    // it does not (or where a code must be reduced and logged) the rest is
-    // read on this thread, exactly as a single pass would.
-    std::vector<CipherSlot> slots(workers + 2);
+    // it does not (or where a code must be reduced and reported) the rest is
+    // read on this thread, exactly as a single pass would: the blocks read
+    // already first, then what follows them.
+    slots.resize(workers + 2);
     WorkerPool pool(workers);
     std::size_t next = 0;  // the oldest block not yet written
     std::size_t block = 0;
     std::uint64_t read = 0;
-    const auto collect = [&](std::size_t index) -> bool {
-        CipherSlot& slot = slots[index % slots.size()];
+    std::optional<std::uint64_t> total;  // once a block could not be trusted
+    const auto collect = [&] {
+        CipherSlot& slot = slots[next % slots.size()];
         DecipheredBlock result = slot.done.get();
-        if (result.reduced || (!slot.last && !result.canonical)) {
-            DecipherRest(kernel, input, output, onReduction, slot.offset, slot.offset / kLineLength * kCodesPerLine,
-                         slot.cipher);
-            return false;
+        if (result.reduced || !(result.canonical || slot.Last())) {
+            std::vector<CipherSlot*> readAlready;
+            for (std::size_t later = next; later < block; ++later) {
+                CipherSlot& pending = slots[later % slots.size()];
+                if (pending.done.valid()) pending.done.wait();
+                readAlready.push_back(&pending);
+            }
+            // The oldest block is fed before anything more is read into it.
+            total =
+                DecipherInOrder(kernel, input, output, onReduction, progress, slot.offset, readAlready, slot.cipher);
+            return;
         }
         output.Write(result.plain);
-        return true;
+        ++next;
+        Report(progress, slot.offset + slot.size);
     };
-    for (; read < total; ++block) {
+    for (;; ++block) {
         CipherSlot& slot = slots[block % slots.size()];
         if (slot.done.valid()) {
-            if (!collect(next++)) return;
+            collect();
+            if (total) return *total;
         }
-        const std::size_t size = ReadBlock(input, read, slot.cipher.data(), slot.cipher.size());
+        if (block > 0) slot.size = input.Read(slot.cipher.data(), kCipherBlock);
+        if (slot.size == 0) break;
         slot.offset = read;
-        slot.last = read + size == total;
-        slot.done = pool.Submit([&kernel, &slot, total, size] {
-            return DecipherBlock(kernel, total, slot.cipher.data(), size, slot.offset, slot.last);
-        });
-        read += size;
+        slot.done = pool.Submit([&kernel, &slot] { return DecipherBlock(kernel, slot); });
+        read += slot.size;
     }
     while (next < block) {
-        if (!collect(next++)) return;
+        collect();
+        if (total) return *total;
     }
-    RequireUnchangedEnd(input);
+    return read;
 }
 
 }  // namespace ciphora

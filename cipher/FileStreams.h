@@ -1,25 +1,35 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "CipherKernel.h"
 #include "CipherTextDecoder.h"
-#include "support/AtomicFileWriter.h"
+#include "support/ByteStreams.h"
 #include "support/ReadOnlyFile.h"
 
 namespace ciphora {
 
-// Whole files pass through the kernel in fixed-size blocks, so memory stays
-// the same whatever their size, and the result is what the string operation
-// would give on the whole text. A file that changes size while it is read
-// raises ReadFailure.
+// Texts of any size pass through the kernel in fixed-size blocks, so memory
+// stays the same whatever their size, and the result is what the string
+// operation would give on the whole text. Inputs whose size is unknown (pipes)
+// or large are split across all cores. Failures of the input raise
+// ReadFailure, failures of the output WriteFailure.
 
 // True when the file holds nothing but blanks.
 bool IsBlankFile(const ReadOnlyFile& input);
 
-void EncipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output);
+// Told the number of input bytes passed on so far, after every block.
+using StreamProgress = std::function<void(std::uint64_t inputDone)>;
 
-void DecipherStream(const CipherKernel& kernel, const ReadOnlyFile& input, AtomicFileWriter& output,
-                    const CipherTextDecoder::ReductionObserver& onReduction);
+// Enciphers all that `input` holds into `output`; returns its length.
+std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                             const StreamProgress& progress = {});
+
+// Deciphers all that `input` holds into `output`, reporting every code above
+// 255 in order; returns the input's length.
+std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                             const CipherTextDecoder::ReductionObserver& onReduction,
+                             const StreamProgress& progress = {});
 
 }  // namespace ciphora

@@ -9,6 +9,7 @@
 #include "CipherTextDecoder.h"
 #include "EncipherYields.h"
 #include "FileStreams.h"
+#include "support/AtomicFileWriter.h"
 #include "support/Platform.h"
 #include "support/Text.h"
 #include "support/mdlFWriteLog.h"
@@ -18,7 +19,7 @@ namespace ciphora {
 
 namespace {
 
-void LogReduction(int code) { FWriteLog("lngascii>255" + std::to_string(code), ""); }
+void LogReduction(int code, std::uint64_t) { FWriteLog("lngascii>255" + std::to_string(code), ""); }
 
 FileResult LoadFailed(const std::string& in) {
     FWriteLog("Error loading file to RichTextBox: " + in, "");
@@ -91,11 +92,11 @@ std::string clsEncrypt::DeEncryptString(std::string_view StringIn) {
     stringLen_ = SaturatedLong(static_cast<double>(wholeCodes));
 
     const CipherKernel kernel(tables_, *key);
-    CipherTextDecoder decoder(kernel, length, LogReduction);
+    CipherTextDecoder decoder(kernel, LogReduction);
     std::string plain;
     plain.reserve(length / kDigitsPerCode);
     decoder.Feed(Bytes(StringIn), StringIn.size(), plain);
-    decoder.Finish(plain);
+    decoder.Finish(plain, length);
     RecordFigures(started, static_cast<double>(length) / kDigitsPerCode);
     return plain;
 }
@@ -123,12 +124,13 @@ std::int32_t clsEncrypt::CipherFile(const std::string& in, const std::string& ou
         const CipherKernel kernel(tables_, *key);
         const double started = CurrentPlatform().MonotonicSeconds();
         const auto length = static_cast<double>(input.Size());
+        FileSource source(input);
         if (direction == Direction::Encipher) {
-            EncipherStream(kernel, input, output);
+            EncipherStream(kernel, source, output);
             stringLen_ = SaturatedLong(length);
             RecordFigures(started, length);
         } else {
-            DecipherStream(kernel, input, output, LogReduction);
+            DecipherStream(kernel, source, output, LogReduction);
             stringLen_ = SaturatedLong(std::floor(length / kDigitsPerCode));
             RecordFigures(started, length / kDigitsPerCode);
         }

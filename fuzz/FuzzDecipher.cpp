@@ -24,11 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (KernelPath path : {KernelPath::Scalar, BestKernelPath()}) {
         const CipherKernel kernel(DefaultSubstitutionTables(), key, path);
         std::vector<int> reductions;
-        CipherTextDecoder decoder(kernel, text.size(), [&](int code) { reductions.push_back(code); });
+        CipherTextDecoder decoder(kernel, [&](int code, std::uint64_t) { reductions.push_back(code); });
         std::string plain;
         for (std::size_t at = 0; at < text.size(); at += piece)
             decoder.Feed(reinterpret_cast<const Byte*>(text.data()) + at, std::min(piece, text.size() - at), plain);
-        decoder.Finish(plain);
+        decoder.Finish(plain, text.size());
         FUZZ_CHECK(plain == expected);
         FUZZ_CHECK(reductions == expectedReductions);
     }

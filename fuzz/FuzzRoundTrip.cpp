@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(cipher == reference);
     }
     const CipherKernel kernel(DefaultSubstitutionTables(), key);
-    CipherTextDecoder decoder(kernel, 3 * (first + count), first, [](int) { FUZZ_CHECK(false); });
+    CipherTextDecoder decoder(kernel, first, [](int, std::uint64_t) { FUZZ_CHECK(false); });
     std::string back;
     decoder.Feed(reference.data(), reference.size(), back);
-    decoder.Finish(back);
+    decoder.Finish(back, 3 * (first + count));
     FUZZ_CHECK(back == std::string(reinterpret_cast<const char*>(plain), count));
 
     if (first == 0) {

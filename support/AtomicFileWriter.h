@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "ByteStreams.h"
 #include "FileErrors.h"
 
 namespace ciphora {
@@ -17,15 +18,15 @@ namespace ciphora {
 // read-only) is refused (70); on POSIX systems a target that is a link is
 // written through. Failures raise WriteFailure. One implementation per
 // operating system.
-class AtomicFileWriter {
+class AtomicFileWriter : public ByteSink {
 public:
     explicit AtomicFileWriter(const std::string& targetPath);
-    ~AtomicFileWriter();
+    ~AtomicFileWriter() override;
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    void Write(const void* data, std::size_t size);
-    void Write(std::string_view data) { Write(data.data(), data.size()); }
+    using ByteSink::Write;
+    void Write(const void* data, std::size_t size) override;
     void Commit();
 
 private:

@@ -22,6 +22,9 @@ public:
     static SystemFile OpenToProbe(const std::string& path);
     // For appending, created empty when missing, shared with other appenders.
     static SystemFile OpenForAppending(const std::string& path);
+    // The process's standard input and output, as it was handed them.
+    static SystemFile StandardInput();
+    static SystemFile StandardOutput();
 
     SystemFile(SystemFile&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
         other.handle_ = kClosed;

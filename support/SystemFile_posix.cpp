@@ -40,6 +40,10 @@ SystemFile SystemFile::OpenForAppending(const std::string& path) {
     return {OpenDescriptor(path, O_WRONLY | O_APPEND | O_CREAT), path};
 }
 
+SystemFile SystemFile::StandardInput() { return {0, "standard input"}; }
+
+SystemFile SystemFile::StandardOutput() { return {1, "standard output"}; }
+
 void SystemFile::Release() noexcept {
     if (handle_ != kClosed) ::close(Descriptor(handle_));
     handle_ = kClosed;

@@ -52,6 +52,14 @@ SystemFile SystemFile::OpenForAppending(const std::string& path) {
     return {OpenHandle(path, GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE, OPEN_ALWAYS), path};
 }
 
+SystemFile SystemFile::StandardInput() {
+    return {reinterpret_cast<std::intptr_t>(::GetStdHandle(STD_INPUT_HANDLE)), "standard input"};
+}
+
+SystemFile SystemFile::StandardOutput() {
+    return {reinterpret_cast<std::intptr_t>(::GetStdHandle(STD_OUTPUT_HANDLE)), "standard output"};
+}
+
 void SystemFile::Release() noexcept {
     if (handle_ != kClosed) ::CloseHandle(Native(handle_));
     handle_ = kClosed;

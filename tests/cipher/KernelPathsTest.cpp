@@ -100,13 +100,13 @@ TEST(CipherTextDecoder, FastLinesAndDigitByDigitReadingAgreeWithTheModel) {
         for (KernelPath path : {KernelPath::Scalar, BestKernelPath()}) {
             const CipherKernel kernel(DefaultSubstitutionTables(), key, path);
             std::vector<int> reductions;
-            CipherTextDecoder decoder(kernel, text.size(), [&](int code) { reductions.push_back(code); });
+            CipherTextDecoder decoder(kernel, [&](int code, std::uint64_t) { reductions.push_back(code); });
             std::string plain;
             // In pieces of odd sizes, as a stream delivers them.
             for (std::size_t at = 0; at < text.size(); at += 4097)
                 decoder.Feed(reinterpret_cast<const Byte*>(text.data()) + at,
                              std::min<std::size_t>(4097, text.size() - at), plain);
-            decoder.Finish(plain);
+            decoder.Finish(plain, text.size());
             std::vector<int> expectedReductions;
             ASSERT_EQ(plain, model.Decrypt(text, &expectedReductions)) << spoil;
             EXPECT_EQ(reductions, expectedReductions) << spoil;
