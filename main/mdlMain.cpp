@@ -122,6 +122,12 @@ BatchCommand ReadCommandLine(std::string_view commandLine,
     return command;
 }
 
+std::optional<CipherKey> ReadCommandLineKey(std::string_view keyText) {
+    const std::string key = Normalise(keyText);
+    if (key.size() != kKeyLength || !GroupsInRange(key)) return std::nullopt;
+    return CheckKey(key).key;
+}
+
 int Main() {
     const BatchCommand command = ReadCommandLine(
         CurrentPlatform().CommandLine(), [](std::string_view inputName) { return FileExist(AppFile(inputName)) == 1; });

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "cipher/CipherKey.h"
 
 namespace ciphora {
 
@@ -35,6 +38,11 @@ struct BatchCommand {
 // file (asked of `inputPresent` with "input.txt" or "output.txt"), key groups.
 BatchCommand ReadCommandLine(std::string_view commandLine,
                              const std::function<bool(std::string_view inputName)>& inputPresent);
+
+// A key given apart from the command line, read as the command line reads
+// it: trimmed of blanks, in upper case, fifteen characters in five groups
+// that each read 1 to 255. Nothing for any other text.
+std::optional<CipherKey> ReadCommandLineKey(std::string_view keyText);
 
 // The batch program: reads the command line, refuses it into the log or runs
 // one encipherment ("ENC" + 15 key characters: input.txt into output.txt) or

@@ -5,13 +5,15 @@
 
 namespace ciphora {
 
-ConsolePlatform::ConsolePlatform(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) commandLine_ += ' ';
-        commandLine_ += argv[i];
+ConsolePlatform::ConsolePlatform(int argc, char** argv) : arguments_(argv + 1, argv + argc) {
+    for (std::size_t i = 0; i < arguments_.size(); ++i) {
+        if (i > 0) commandLine_ += ' ';
+        commandLine_ += arguments_[i];
     }
-    // Where it cannot be ignored, an oversized output ends the process as before.
+    // Where they cannot be ignored, an oversized output or a closed pipe end
+    // the process as before.
     static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
 }
 
 void ConsolePlatform::ShowLogMessage(std::string_view message) {

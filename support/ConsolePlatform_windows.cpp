@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdio>
 
 #include "WindowsText.h"
@@ -39,9 +41,20 @@ std::string AnsiText(std::wstring_view text) {
     return narrow;
 }
 
+// The arguments as the system splits the command line, in UTF-8.
+std::vector<std::string> Utf8Arguments() {
+    int count = 0;
+    wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> utf8;
+    for (int i = 1; arguments && i < count; ++i) utf8.push_back(Utf8(arguments[i]));
+    ::LocalFree(arguments);
+    return utf8;
+}
+
 }  // namespace
 
-ConsolePlatform::ConsolePlatform(int, char**) : commandLine_(AnsiText(AfterProgramName(::GetCommandLineW()))) {}
+ConsolePlatform::ConsolePlatform(int, char**)
+    : commandLine_(AnsiText(AfterProgramName(::GetCommandLineW()))), arguments_(Utf8Arguments()) {}
 
 void ConsolePlatform::ShowLogMessage(std::string_view message) {
     // A console shows UTF-16 whatever its code page; a file or pipe gets the

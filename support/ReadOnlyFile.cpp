@@ -16,8 +16,7 @@ auto AsReadFailure(Action action) {
     }
 }
 
-SystemFile OpenOrdinaryFile(const std::string& path) {
-    SystemFile file = SystemFile::OpenForReading(path);
+SystemFile Ordinary(SystemFile file) {
     if (!file.IsOrdinary()) throw RuntimeError(kPathFileAccessError);
     return file;
 }
@@ -25,7 +24,10 @@ SystemFile OpenOrdinaryFile(const std::string& path) {
 }  // namespace
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path)
-    : file_(AsReadFailure([&] { return OpenOrdinaryFile(path); })),
+    : ReadOnlyFile(AsReadFailure([&] { return SystemFile::OpenForReading(path); })) {}
+
+ReadOnlyFile::ReadOnlyFile(SystemFile file)
+    : file_(AsReadFailure([&] { return Ordinary(std::move(file)); })),
       size_(AsReadFailure([&] { return file_.Size(); })) {}
 
 std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {

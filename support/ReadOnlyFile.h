@@ -13,6 +13,8 @@ namespace ciphora {
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const std::string& path);
+    // A file opened already; it must be an ordinary one.
+    explicit ReadOnlyFile(SystemFile file);
 
     // The size when the file was opened.
     std::uint64_t Size() const { return size_; }

@@ -1,0 +1,116 @@
+#include "Options.h"
+
+#include <getopt.h>
+
+namespace ciphora {
+
+namespace {
+
+constexpr char kShortOptions[] = ":edk:o:qhV";
+enum LongOnly : int { kLogOption = 256 };
+constexpr option kLongOptions[] = {
+    {"encrypt", no_argument, nullptr, 'e'},
+    {"decrypt", no_argument, nullptr, 'd'},
+    {"key-file", required_argument, nullptr, 'k'},
+    {"output", required_argument, nullptr, 'o'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"log", required_argument, nullptr, kLogOption},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+ParsedOptions Refused(std::string message) { return {std::nullopt, std::move(message) + " (see ciphora --help)"}; }
+
+// The option a refusal names, as it was given: the long one just scanned,
+// or the short letter.
+std::string Culprit(const std::vector<char*>& argv) {
+    const std::string scanned = optind > 0 ? argv[static_cast<std::size_t>(optind - 1)] : "";
+    if (scanned.starts_with("--") || optopt == 0) return scanned.substr(0, scanned.find('='));
+    return std::string("-") + static_cast<char>(optopt);
+}
+
+}  // namespace
+
+ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
+    // getopt_long takes the program's name first and moves the operands
+    // behind the options, so it gets a copy.
+    std::vector<std::string> copies{"ciphora"};
+    copies.insert(copies.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& copy : copies) argv.push_back(copy.data());
+    argv.push_back(nullptr);
+
+    Options options;
+    std::optional<Options::Action> action;
+    const auto choose = [&](Options::Action chosen) {
+        if (action && *action != chosen) return false;
+        action = chosen;
+        return true;
+    };
+    optind = 0;  // a fresh scan, whatever scanned before
+    opterr = 0;
+    for (;;) {
+        optopt = 0;
+        const int found =
+            getopt_long(static_cast<int>(argv.size() - 1), argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (found == -1) break;
+        switch (found) {
+            case 'e':
+            case 'd':
+            case 'h':
+            case 'V': {
+                const Options::Action chosen = found == 'e'   ? Options::Action::Encipher
+                                               : found == 'd' ? Options::Action::Decipher
+                                               : found == 'h' ? Options::Action::Help
+                                                              : Options::Action::Version;
+                if (!choose(chosen)) return Refused("choose one of -e, -d, -h and -V");
+                break;
+            }
+            case 'k': options.keyFile = optarg; break;
+            case 'o': options.output = optarg; break;
+            case 'q': options.quiet = true; break;
+            case kLogOption: options.logFile = optarg; break;
+            case ':': return Refused("option " + Culprit(argv) + " needs a value");
+            default: return Refused("unknown option " + Culprit(argv));
+        }
+    }
+    if (!action) return Refused("say -e to encipher or -d to decipher");
+    options.action = *action;
+    const int operands = static_cast<int>(argv.size() - 1) - optind;
+    if (operands > 1) return Refused("one input at most");
+    if (operands == 1) options.input = argv[static_cast<std::size_t>(optind)];
+    return {options, {}};
+}
+
+std::string HelpText() {
+    return "Usage: ciphora -e [-k KEYFILE] [-o OUTPUT] [INPUT]    encipher\n"
+           "       ciphora -d [-k KEYFILE] [-o OUTPUT] [INPUT]    decipher\n"
+           "       ciphora ENC<key> | DENC<key>   input.txt and output.txt beside ciphora\n"
+           "\n"
+           "Enciphers a text into three-digit codes, twenty to a line, or deciphers\n"
+           "such codes back into the text.\n"
+           "\n"
+           "  -e, --encrypt         encipher INPUT\n"
+           "  -d, --decrypt         decipher INPUT\n"
+           "  -k, --key-file FILE   read the key from FILE\n"
+           "  -o, --output FILE     write FILE (whole or not at all) instead of\n"
+           "                        standard output\n"
+           "  -q, --quiet           no progress and no warnings\n"
+           "      --log FILE        also append every message to the log FILE\n"
+           "  -h, --help            show this help\n"
+           "  -V, --version         show the version\n"
+           "\n"
+           "INPUT missing or \"-\" is standard input. The key is fifteen digits, five\n"
+           "groups from 001 to 255; it comes from -k FILE, else from the environment\n"
+           "variable CIPHORA_KEY, else it is asked for on the terminal.\n"
+           "\n"
+           "Examples:\n"
+           "  ciphora -e -k my.key -o letter.cph letter.txt\n"
+           "  ciphora -d -k my.key < letter.cph > letter.txt\n"
+           "\n"
+           "Exit status: 0 done, 64 command line or key refused, 65 input unreadable,\n"
+           "66 input missing, 73 output not written, 74 log not written.\n";
+}
+
+}  // namespace ciphora

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ciphora {
+
+// The options form of the command line, for a command line whose first
+// argument begins with "-":
+//   ciphora -e|-d [-k KEYFILE] [-o OUTPUT] [-q] [--log FILE] [INPUT]
+//   ciphora -h|--help,  ciphora -V|--version
+struct Options {
+    enum class Action { Encipher, Decipher, Help, Version };
+    Action action = Action::Help;
+    std::string input = "-";            // "-": standard input
+    std::optional<std::string> output;  // none: standard output
+    std::optional<std::string> keyFile;
+    std::optional<std::string> logFile;
+    bool quiet = false;
+};
+
+// The options, or the message that refuses the command line.
+struct ParsedOptions {
+    std::optional<Options> options;
+    std::string refusal;
+};
+
+// Reads the arguments after the program's name, GNU style: short options may
+// be bundled, long ones take "--name value" or "--name=value", and "--" ends
+// the options.
+ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
+
+// The text of --help, at most 80 columns wide.
+std::string HelpText();
+
+}  // namespace ciphora

@@ -1,0 +1,62 @@
+#include "Terminal.h"
+
+#include <windows.h>
+
+#include "WindowsText.h"
+
+namespace ciphora::Terminal {
+
+namespace {
+
+HANDLE OpenConsole(const wchar_t* name) {
+    return ::CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         0, nullptr);
+}
+
+void Show(HANDLE output, std::string_view text) {
+    const std::wstring wide = Utf16(text);
+    DWORD written = 0;
+    ::WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+}  // namespace
+
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+std::optional<std::string> ReadSecret(std::string_view prompt) {
+    const HANDLE input = OpenConsole(L"CONIN$");
+    if (input == INVALID_HANDLE_VALUE) return std::nullopt;
+    const HANDLE output = OpenConsole(L"CONOUT$");
+    DWORD mode = 0;
+    if (!::GetConsoleMode(input, &mode)) {
+        ::CloseHandle(input);
+        if (output != INVALID_HANDLE_VALUE) ::CloseHandle(output);
+        return std::nullopt;
+    }
+    if (output != INVALID_HANDLE_VALUE) Show(output, prompt);
+    ::SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT);
+    std::wstring typed;
+    std::optional<std::string> line;
+    for (;;) {
+        wchar_t c = 0;
+        DWORD got = 0;
+        if (!::ReadConsoleW(input, &c, 1, &got, nullptr) || got == 0) break;
+        if (c == L'\n') {
+            line = Utf8(typed);
+            break;
+        }
+        if (c != L'\r') typed += c;
+    }
+    ::SetConsoleMode(input, mode);
+    if (output != INVALID_HANDLE_VALUE) {
+        Show(output, "\r\n");
+        ::CloseHandle(output);
+    }
+    ::CloseHandle(input);
+    return line;
+}
+
+}  // namespace ciphora::Terminal
