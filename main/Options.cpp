@@ -7,7 +7,7 @@ namespace ciphora {
 namespace {
 
 constexpr char kShortOptions[] = ":edk:o:qhV";
-enum LongOnly : int { kLogOption = 256 };
+enum LongOnly : int { kLogOption = 256, kKeyOption };
 constexpr option kLongOptions[] = {
     {"encrypt", no_argument, nullptr, 'e'},
     {"decrypt", no_argument, nullptr, 'd'},
@@ -17,6 +17,8 @@ constexpr option kLongOptions[] = {
     {"log", required_argument, nullptr, kLogOption},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
+    // Named only to be refused: without it, "--key" would abbreviate --key-file.
+    {"key", optional_argument, nullptr, kKeyOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -71,6 +73,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
             case 'o': options.output = optarg; break;
             case 'q': options.quiet = true; break;
             case kLogOption: options.logFile = optarg; break;
+            case kKeyOption:
+                return Refused(
+                    "the key is never taken from the command line, where others can read it; "
+                    "use -k KEYFILE or CIPHORA_KEY");
             case ':': return Refused("option " + Culprit(argv) + " needs a value");
             default: return Refused("unknown option " + Culprit(argv));
         }

@@ -32,9 +32,9 @@ void ProgressMeter::Update(std::uint64_t done) {
     std::string line = "ciphora: " + Amount(static_cast<double>(done));
     if (total_ && *total_ > 0) line += "  " + std::to_string(done * 100 / *total_) + "%";
     line += "  " + Amount(static_cast<double>(done) / elapsed) + "/s";
-    const std::size_t width = line.size();
-    if (width < width_) line.append(width_ - width, ' ');
-    width_ = width;
+    // A shorter line covers what is left of the longer one before it.
+    if (line.size() < width_) line.append(width_ - line.size(), ' ');
+    width_ = line.size();
     show_("\r" + line);
 }
 

@@ -32,7 +32,7 @@ private:
     Show show_;
     double started_;
     double lastShown_ = -1;
-    std::size_t width_ = 0;  // of the line shown last
+    std::size_t width_ = 0;  // of what the terminal shows
 };
 
 }  // namespace ciphora

@@ -11,8 +11,6 @@ namespace {
 
 HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // A process that cannot be opened for lack of rights is alive all the same.
 bool ProcessIsAlive(unsigned long id) {
     const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
@@ -23,10 +21,14 @@ bool ProcessIsAlive(unsigned long id) {
     return alive;
 }
 
-// The finished file is an ordinary one, no longer hidden or temporary.
-bool MakeOrdinary(HANDLE file) {
+// The finished file takes the attributes of the file it replaces (an
+// ordinary one's for a new file), so it is no longer hidden or temporary.
+bool TakeAttributesOf(HANDLE file, const std::wstring& target) {
+    const DWORD replaced = ::GetFileAttributesW(target.c_str());
     FILE_BASIC_INFO info{};
-    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    info.FileAttributes = replaced == INVALID_FILE_ATTRIBUTES
+                              ? FILE_ATTRIBUTE_NORMAL
+                              : replaced & ~static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY);
     return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
 }
 
@@ -73,19 +75,23 @@ void AtomicFileWriter::Write(const void* data, std::size_t size) {
 
 void AtomicFileWriter::Commit() {
     const HANDLE file = Native(handle_);
-    if (!::FlushFileBuffers(file) || !MakeOrdinary(file)) Fail(static_cast<long>(::GetLastError()));
+    const std::wstring target = Utf16(target_);
+    if (!::FlushFileBuffers(file) || !TakeAttributesOf(file, target)) Fail(static_cast<long>(::GetLastError()));
     handle_ = -1;
     if (!::CloseHandle(file)) Fail(static_cast<long>(::GetLastError()));
-
+    // One rename, which the system makes atomic. A target that is held open
+    // (the input being rewritten in place) refuses to be renamed over, and
+    // only ReplaceFileW replaces it; it is no rename under wine, where it
+    // moves the old file away before the new one takes its place, so it is
+    // kept for that case alone.
     const std::wstring temporary = Utf16(temporaryPath_);
-    const std::wstring target = Utf16(target_);
-    // Replacing keeps the target's attributes and security; a new target is
-    // a plain rename.
-    const bool replaced = Exists(target) && ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    if (!replaced &&
-        !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        Fail(static_cast<long>(::GetLastError()));
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        const bool heldOpen = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!heldOpen || !::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                         nullptr, nullptr))
+            Fail(static_cast<long>(heldOpen ? ::GetLastError() : error));
+    }
     committed_ = true;
 }
 

@@ -16,7 +16,8 @@ void WriteAll(int descriptor, std::string_view text) {
     }
 }
 
-// Echo off for as long as it lives.
+// Echo off for as long as it lives. What was typed before is dropped, as
+// it was typed before anybody asked; what is typed meanwhile is kept.
 class EchoOff {
 public:
     explicit EchoOff(int descriptor) : descriptor_(descriptor) {
@@ -27,7 +28,7 @@ public:
         active_ = ::tcsetattr(descriptor_, TCSAFLUSH, &quiet) == 0;
     }
     ~EchoOff() {
-        if (active_) ::tcsetattr(descriptor_, TCSAFLUSH, &saved_);
+        if (active_) ::tcsetattr(descriptor_, TCSANOW, &saved_);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -45,10 +46,11 @@ bool StandardErrorIsTerminal() { return ::isatty(2) == 1; }
 std::optional<std::string> ReadSecret(std::string_view prompt) {
     const int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (terminal < 0) return std::nullopt;
-    WriteAll(terminal, prompt);
     std::optional<std::string> line;
     {
+        // Quiet before the prompt shows, so that no answer to it is lost.
         const EchoOff hidden(terminal);
+        WriteAll(terminal, prompt);
         std::string typed;
         char c;
         for (;;) {

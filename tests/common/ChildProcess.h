@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Starting another program from a test, in the terms each operating system
@@ -11,8 +12,13 @@
 namespace ciphora::testing {
 
 struct ChildOptions {
-    // Where the child's standard error goes; inherited when empty.
+    // Where the child's standard input comes from and its standard output and
+    // standard error go; inherited when empty.
+    std::string inputPath;
+    std::string outputPath;
     std::string errorsPath;
+    // Environment variables set for the child, or removed (no value).
+    std::vector<std::pair<std::string, std::optional<std::string>>> environment;
     // The largest file the child may write (POSIX systems only).
     std::optional<std::uint64_t> fileSizeLimit;
     // Without root's right to ignore file permissions (POSIX systems only).
@@ -42,12 +48,15 @@ public:
 
     // Ends the child at once, as SIGKILL does (status 137 on either system).
     void Kill();
+    // The system's process id.
+    unsigned long Id() const { return id_; }
     ChildExit Wait();
 
 private:
     ChildOptions options_;
     std::string memoryReport_;
     std::intptr_t process_ = -1;
+    unsigned long id_ = 0;
     std::optional<ChildExit> exit_;
 };
 

@@ -16,9 +16,20 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     if (options.measureMemory) memoryReport_ = options.errorsPath + ".memory";
     const pid_t child = fork();
     if (child == 0) {
-        if (!options.errorsPath.empty()) {
-            const int fd = open(options.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-            dup2(fd, 2);
+        const auto redirect = [](const std::string& path, int flags, int target) {
+            if (path.empty()) return;
+            const int fd = open(path.c_str(), flags, 0666);
+            dup2(fd, target);
+            close(fd);
+        };
+        redirect(options.inputPath, O_RDONLY, 0);
+        redirect(options.outputPath, O_WRONLY | O_CREAT | O_TRUNC, 1);
+        redirect(options.errorsPath, O_WRONLY | O_CREAT | O_TRUNC, 2);
+        for (const auto& [name, value] : options.environment) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
         }
         if (options.fileSizeLimit) {
             const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
@@ -34,6 +45,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         _exit(127);
     }
     process_ = child;
+    id_ = static_cast<unsigned long>(child);
 }
 
 ChildProcess::~ChildProcess() { Wait(); }

@@ -4,7 +4,9 @@
 
 #include <psapi.h>
 
+#include <cwchar>
 #include <stdexcept>
+#include <vector>
 
 #include "TestPlatform.h"
 
@@ -23,10 +25,26 @@ std::wstring Utf16(const std::string& text) {
     return wide;
 }
 
-HANDLE InheritableErrorsFile(const std::string& path) {
+HANDLE Inheritable(const std::string& path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(Utf8Path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(Utf8Path(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       &inherited, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// This process's environment with the changes made, as CreateProcessW takes it.
+std::wstring EnvironmentBlock(const ChildOptions& options) {
+    std::vector<std::wstring> variables;
+    wchar_t* current = GetEnvironmentStringsW();
+    for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) variables.emplace_back(entry);
+    FreeEnvironmentStringsW(current);
+    for (const auto& [name, value] : options.environment) {
+        const std::wstring prefix = Utf16(name) + L"=";
+        std::erase_if(variables, [&](const std::wstring& variable) { return variable.starts_with(prefix); });
+        if (value) variables.push_back(prefix + Utf16(*value));
+    }
+    std::wstring block;
+    for (const std::wstring& variable : variables) block += variable + L'\0';
+    return block + L'\0';
 }
 
 }  // namespace
@@ -39,21 +57,25 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    HANDLE errors = nullptr;
-    if (!options.errorsPath.empty()) {
-        errors = InheritableErrorsFile(options.errorsPath);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-        startup.hStdError = errors;
-    }
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    std::vector<HANDLE> opened;
+    const auto standard = [&](const std::string& path, DWORD access, DWORD disposition, DWORD inherited) {
+        if (path.empty()) return GetStdHandle(inherited);
+        opened.push_back(Inheritable(path, access, disposition));
+        return opened.back();
+    };
+    startup.hStdInput = standard(options.inputPath, GENERIC_READ, OPEN_EXISTING, STD_INPUT_HANDLE);
+    startup.hStdOutput = standard(options.outputPath, GENERIC_WRITE, CREATE_ALWAYS, STD_OUTPUT_HANDLE);
+    startup.hStdError = standard(options.errorsPath, GENERIC_WRITE, CREATE_ALWAYS, STD_ERROR_HANDLE);
+    std::wstring environment = EnvironmentBlock(options);
     PROCESS_INFORMATION started{};
-    const bool ok =
-        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started);
-    if (errors) CloseHandle(errors);
+    const bool ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                                   environment.data(), nullptr, &startup, &started);
+    for (HANDLE handle : opened) CloseHandle(handle);
     if (!ok) throw std::runtime_error("cannot start " + program);
     CloseHandle(started.hThread);
     process_ = reinterpret_cast<std::intptr_t>(started.hProcess);
+    id_ = started.dwProcessId;
 }
 
 ChildProcess::~ChildProcess() {

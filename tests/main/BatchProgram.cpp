@@ -7,15 +7,12 @@
 
 namespace ciphora::testing {
 
-namespace {
-// Standard error in a text mode writes CR LF where the program wrote LF.
-std::string WithPlainLineEnds(std::string text) {
+std::string WithPlainLineEnds(const std::string& text) {
     std::string plain;
     for (std::size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) plain += text[i];
     return plain;
 }
-}  // namespace
 
 const std::string BatchProgram::kExecutableName = CIPHORA_EXECUTABLE_NAME;
 
@@ -26,7 +23,12 @@ BatchProgram::BatchProgram(const std::filesystem::path& base) : dir_(base) {
 
 Outcome BatchProgram::Run(const std::vector<std::string>& arguments, const RunOptions& options) const {
     ChildOptions child;
+    child.inputPath = options.standardInput.empty() ? scratch_.File("nothing") : options.standardInput;
+    if (options.standardInput.empty()) WriteFile(Utf8Path(child.inputPath), "");
+    child.outputPath = options.standardOutput.empty() ? scratch_.File("stdout") : options.standardOutput;
     child.errorsPath = scratch_.File("stderr");
+    child.environment = {{"CIPHORA_KEY", std::nullopt}};
+    child.environment.insert(child.environment.end(), options.environment.begin(), options.environment.end());
     child.fileSizeLimit = options.fileSizeLimit;
     child.unprivileged = options.unprivileged;
     child.measureMemory = options.measureMemory;
@@ -36,7 +38,8 @@ Outcome BatchProgram::Run(const std::vector<std::string>& arguments, const RunOp
         program.Kill();
     }
     const ChildExit exit = program.Wait();
-    return {exit.status, WithPlainLineEnds(ReadFile(Utf8Path(child.errorsPath))), exit.peakKiB};
+    const std::string output = options.standardOutput.empty() ? ReadFile(Utf8Path(child.outputPath)) : "";
+    return {exit.status, WithPlainLineEnds(ReadFile(Utf8Path(child.errorsPath))), exit.peakKiB, output};
 }
 
 std::vector<std::string> BatchProgram::LogMessages() const {

@@ -17,6 +17,7 @@ struct Outcome {
     std::string errors;
     // Its peak resident memory, when measured and the system reports it.
     std::optional<long> peakKiB;
+    std::string output;  // what it wrote on standard output
 };
 
 struct RunOptions {
@@ -25,7 +26,18 @@ struct RunOptions {
     // Kills the program as SIGKILL does after this long, if it still runs.
     std::optional<std::chrono::microseconds> killAfter;
     bool measureMemory = false;
+    // The file its standard input reads; none when empty.
+    std::string standardInput;
+    // Where its standard output goes instead of being captured.
+    std::string standardOutput;
+    // Environment variables set, or removed (no value); CIPHORA_KEY is
+    // removed unless set here.
+    std::vector<std::pair<std::string, std::optional<std::string>>> environment;
 };
+
+// Text written in a text mode, which writes CR LF where the program wrote
+// LF, with its line ends as written.
+std::string WithPlainLineEnds(const std::string& text);
 
 // The status of a program that was killed.
 inline constexpr int kKilledStatus = 128 + 9;

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include "BatchProgram.h"
+#include "cipher/clsEncrypt.h"
+#include "common/SystemTestSupport.h"
+#include "main/Options.h"
+
+namespace ciphora {
+namespace {
+
+using testing::BatchProgram;
+using testing::Outcome;
+using testing::RandomBytes;
+using testing::RunOptions;
+
+constexpr const char* kKey = "117032209004188";
+
+std::string Enciphered(const std::string& plain) {
+    clsEncrypt cipher;
+    cipher.KKey(kKey);
+    return cipher.EncryptString(plain);
+}
+
+// The real program in its options form, beside a key file "key".
+class OptionsProgram : public ::testing::Test {
+protected:
+    OptionsProgram() { program.Write("key", std::string(kKey) + "\n"); }
+
+    // Runs with `input` on standard input.
+    Outcome Run(const std::vector<std::string>& arguments, const std::string& input = "", RunOptions options = {}) {
+        program.Write("stdin", input);
+        options.standardInput = program.Path("stdin");
+        return program.Run(arguments, options);
+    }
+
+    BatchProgram program;
+};
+
+TEST_F(OptionsProgram, PipesAndFilesGiveTheFileModesCipherTextAndBack) {
+    const std::string texts[] = {
+        "",
+        "x",
+        std::string(20, 'a'),
+        "Line one\r\nLine two\r\n",
+        std::string("nul\0byte", 8),
+        RandomBytes(100000, 7),
+        // Several blocks, split across the cores without a known size.
+        RandomBytes(9u << 20, 8),
+    };
+    for (const std::string& text : texts) {
+        const std::string expected = Enciphered(text);
+        const Outcome enciphered = Run({"-e", "-k", program.Path("key")}, text);
+        ASSERT_EQ(enciphered.status, 0) << enciphered.errors;
+        EXPECT_TRUE(enciphered.output == expected) << text.size() << " bytes";
+        const Outcome deciphered = Run({"-d", "-k", program.Path("key")}, enciphered.output);
+        ASSERT_EQ(deciphered.status, 0) << deciphered.errors;
+        EXPECT_TRUE(deciphered.output == text) << text.size() << " bytes";
+        EXPECT_EQ(enciphered.errors + deciphered.errors, "");
+
+        program.Write("plain", text);
+        ASSERT_EQ(Run({"-e", "-k", program.Path("key"), "-o", program.Path("cipher"), program.Path("plain")}).status,
+                  0);
+        EXPECT_TRUE(program.Read("cipher") == expected) << text.size() << " bytes";
+    }
+}
+
+TEST_F(OptionsProgram, DecipheringIsLenientAndWarnsOnceAboutReducedCodes) {
+    const std::string cipherText = "999 000\r\n700x12\r\n5";
+    testing::TestPlatform inProcess;
+    clsEncrypt cipher;
+    cipher.KKey(kKey);
+    const std::string expected = cipher.DeEncryptString(cipherText);
+    ASSERT_EQ(inProcess.LogMessages().size(), 5u) << "999 is reduced three times, 700 twice";
+
+    const Outcome warned = Run({"-d", "-k", program.Path("key")}, cipherText);
+    EXPECT_EQ(warned.status, 0);
+    EXPECT_TRUE(warned.output == expected);
+    EXPECT_EQ(warned.errors, "ciphora: warning: 5 code(s) above 255 reduced by 256, the first of them code 1\n");
+
+    const Outcome quiet = Run({"-d", "-q", "-k", program.Path("key")}, cipherText);
+    EXPECT_EQ(quiet.errors, "");
+    EXPECT_TRUE(quiet.output == expected);
+
+    const Outcome logged = Run({"-d", "--log", program.Path("my.log"), "-k", program.Path("key")}, cipherText);
+    EXPECT_EQ(logged.status, 0);
+    EXPECT_NE(program.Read("my.log").find("\"warning: 5 code(s) above 255"), std::string::npos);
+    EXPECT_FALSE(program.Exists("VbAppErrorLog.txt")) << "no log beside the program in this form";
+}
+
+TEST_F(OptionsProgram, TheKeyComesFromTheKeyFileElseTheEnvironment) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> keyFile;      // written and named with -k
+        std::optional<std::string> environment;  // CIPHORA_KEY
+        int status;
+        std::string error;
+    };
+    const std::string noKey = "ciphora: no key: give -k KEYFILE, set CIPHORA_KEY, or run ciphora on a terminal\n";
+    const std::string badKey = "ciphora: the key must be fifteen digits: five groups of three, each from 001 to 255\n";
+    const Case cases[] = {
+        {"file with LF", std::string(kKey) + "\n", {}, 0, ""},
+        {"file with CR LF", std::string(kKey) + "\r\n", {}, 0, ""},
+        {"file without a line break", kKey, {}, 0, ""},
+        {"blanks around, read as the command line reads", "  " + std::string(kKey) + "  \n", {}, 0, ""},
+        {"two line breaks", std::string(kKey) + "\n\n", {}, 64, badKey},
+        {"a group of 000", "000032209004188\n", {}, 64, badKey},
+        {"a group of 256", "117256209004188\n", {}, 64, badKey},
+        {"fourteen digits", "11703220900418\n", {}, 64, badKey},
+        {"an empty file", "", {}, 64, badKey},
+        {"the environment", {}, kKey, 0, ""},
+        {"a bad environment", {}, "12", 64, badKey},
+        {"the file before the environment", std::string(kKey) + "\n", "12", 0, ""},
+        {"no key anywhere, no terminal", {}, {}, 64, noKey},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        program.Write("output", "old");
+        std::vector<std::string> arguments{"-e", "-o", program.Path("output")};
+        if (c.keyFile) {
+            program.Write("case.key", *c.keyFile);
+            arguments.insert(arguments.end(), {"-k", program.Path("case.key")});
+        }
+        RunOptions options;
+        if (c.environment) options.environment = {{"CIPHORA_KEY", *c.environment}};
+        const Outcome outcome = Run(arguments, "plain text", options);
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(outcome.errors, c.error);
+        // A refused key writes nothing.
+        EXPECT_EQ(program.Read("output"), c.status == 0 ? Enciphered("plain text") : "old");
+    }
+    const Outcome missing = Run({"-e", "-k", program.Path("missing.key")}, "text");
+    EXPECT_EQ(missing.status, 64);
+    EXPECT_EQ(missing.errors,
+              "ciphora: cannot read the key file " + program.Path("missing.key") + ": File not found\n");
+}
+
+TEST_F(OptionsProgram, AnOutputFileIsWrittenWholeOrNotAtAll) {
+    program.Write("out", "old");
+    const Outcome missing = Run({"-e", "-k", program.Path("key"), "-o", program.Path("out"), program.Path("nothing")});
+    EXPECT_EQ(missing.status, 66);
+    EXPECT_EQ(missing.errors, "ciphora: cannot open " + program.Path("nothing") + ": File not found\n");
+
+    program.Write("plain", RandomBytes(100000, 3));
+    std::filesystem::permissions(program.Path("out"), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::group_read |
+                                                          std::filesystem::perms::others_read);
+    RunOptions unprivileged;
+    unprivileged.unprivileged = true;
+    const Outcome readOnly =
+        Run({"-e", "-k", program.Path("key"), "-o", program.Path("out"), program.Path("plain")}, "", unprivileged);
+    std::filesystem::permissions(program.Path("out"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(readOnly.status, 73);
+    EXPECT_EQ(readOnly.errors, "ciphora: cannot write " + program.Path("out") + ": Permission denied\n");
+    EXPECT_EQ(program.Read("out"), "old");
+
+    // The input and the output may be the same file.
+    ASSERT_EQ(Run({"-e", "-k", program.Path("key"), "-o", program.Path("plain"), program.Path("plain")}).status, 0);
+    ASSERT_EQ(Run({"-d", "-k", program.Path("key"), "-o", program.Path("plain"), program.Path("plain")}).status, 0);
+    EXPECT_EQ(program.Read("plain"), RandomBytes(100000, 3));
+    for (const std::string& name : program.Entries()) EXPECT_EQ(name.find(".ciphora-"), std::string::npos) << name;
+}
+
+TEST_F(OptionsProgram, AWriteFailureHalfWayKeepsTheOldFile) {
+    SKIP_ON_WINDOWS("Windows has no per-process limit on the size of the files a process writes");
+    program.Write("out", "old");
+    RunOptions limited;
+    limited.fileSizeLimit = 100000;
+    const Outcome outcome =
+        Run({"-e", "-k", program.Path("key"), "-o", program.Path("out")}, RandomBytes(1u << 20, 4), limited);
+    EXPECT_EQ(outcome.status, 73);
+    EXPECT_EQ(outcome.errors, "ciphora: cannot write " + program.Path("out") + ": Disk full\n");
+    EXPECT_EQ(program.Read("out"), "old");
+}
+
+TEST_F(OptionsProgram, AStandardOutputThatFailsIsReportedIncomplete) {
+    SKIP_ON_WINDOWS("Windows has no always-full device to write to");
+    RunOptions full;
+    full.standardOutput = "/dev/full";
+    const Outcome outcome = Run({"-e", "-k", program.Path("key")}, "text", full);
+    EXPECT_EQ(outcome.status, 73);
+    EXPECT_EQ(outcome.errors, "ciphora: cannot write standard output: Disk full; the output is incomplete\n");
+}
+
+TEST_F(OptionsProgram, HelpVersionAndRefusals) {
+    for (const char* help : {"-h", "--help"}) {
+        const Outcome outcome = Run({help});
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(testing::WithPlainLineEnds(outcome.output), HelpText()) << help;
+    }
+    for (const char* version : {"-V", "--version"}) {
+        const Outcome outcome = Run({version});
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(testing::WithPlainLineEnds(outcome.output), "ciphora " CIPHORA_VERSION "\n") << version;
+    }
+    const Outcome refused = Run({"-e", "--key", kKey});
+    EXPECT_EQ(refused.status, 64);
+    EXPECT_EQ(refused.errors,
+              "ciphora: the key is never taken from the command line, where others can read it; use -k KEYFILE or "
+              "CIPHORA_KEY (see ciphora --help)\n");
+    EXPECT_EQ(refused.output, "");
+}
+
+// The described command line begins with a letter; a first argument with "-"
+// is the options form, and nothing else changes.
+TEST_F(OptionsProgram, TheDescribedCommandLineIsUntouched) {
+    program.Write("input.txt", "plain text");
+    const Outcome legacy = program.Run({"ENC" + std::string(kKey)});
+    EXPECT_EQ(legacy.status, 0);
+    EXPECT_EQ(program.Read("output.txt"), Enciphered("plain text"));
+    EXPECT_EQ(legacy.output, "");
+    const Outcome refused = program.Run({"X-e"});
+    EXPECT_EQ(refused.status, 64);
+    EXPECT_EQ(program.LogMessages().back(),
+              "Incorrect Key - should be in the form of ENC123456789012345 or DENC123456789012345 - 15 digits in "
+              "length");
+}
+
+}  // namespace
+}  // namespace ciphora

@@ -1,0 +1,224 @@
+// The options form where a person sits at a terminal, and where other users
+// look at the process: POSIX pseudo terminals, FIFOs and /proc.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include "BatchProgram.h"
+#include "cipher/clsEncrypt.h"
+#include "common/ChildProcess.h"
+
+namespace ciphora {
+namespace {
+
+using testing::BatchProgram;
+
+constexpr const char* kKey = "117032209004188";
+constexpr auto kPatience = std::chrono::seconds(20);
+
+std::string Enciphered(const std::string& plain) {
+    clsEncrypt cipher;
+    cipher.KKey(kKey);
+    return cipher.EncryptString(plain);
+}
+
+// The program on a pseudo terminal, which is its standard error and the
+// terminal it asks on; its standard input and output are files.
+class TerminalSession {
+public:
+    TerminalSession(const std::string& program, const std::vector<std::string>& arguments, const std::string& inputPath,
+                    const std::string& outputPath) {
+        child_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
+        if (child_ == 0) {
+            const int input = open(inputPath.c_str(), O_RDONLY);
+            const int output = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            dup2(input, 0);
+            dup2(output, 1);
+            unsetenv("CIPHORA_KEY");
+            std::vector<const char*> argv{program.c_str()};
+            for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+            argv.push_back(nullptr);
+            execv(argv[0], const_cast<char* const*>(argv.data()));
+            _exit(127);
+        }
+    }
+    ~TerminalSession() {
+        if (child_ > 0 && !status_) Wait();
+        close(terminal_);
+    }
+
+    // Reads what the terminal shows until `text` appears; false if it does not.
+    bool Expect(const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (screen_.find(text, expectedUpTo_) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline || !ReadSome()) return false;
+        }
+        expectedUpTo_ = screen_.find(text, expectedUpTo_) + text.size();
+        return true;
+    }
+    void Type(const std::string& text) { ASSERT_EQ(write(terminal_, text.data(), text.size()), ssize_t(text.size())); }
+
+    // Reads the rest of what is shown and waits for the program's end.
+    int Wait() {
+        while (ReadSome()) {
+        }
+        int status = 0;
+        waitpid(child_, &status, 0);
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return *status_;
+    }
+    const std::string& Screen() const { return screen_; }
+
+private:
+    bool ReadSome() {
+        pollfd ready{terminal_, POLLIN, 0};
+        if (poll(&ready, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())) <= 0) return false;
+        char buffer[4096];
+        const ssize_t got = read(terminal_, buffer, sizeof buffer);
+        if (got <= 0) return false;  // the program has closed the terminal
+        screen_.append(buffer, static_cast<std::size_t>(got));
+        return true;
+    }
+
+    int terminal_ = -1;
+    pid_t child_ = -1;
+    std::string screen_;
+    std::size_t expectedUpTo_ = 0;
+    std::optional<int> status_;
+};
+
+class OptionsOnATerminal : public ::testing::Test {
+protected:
+    OptionsOnATerminal() {
+        program.Write("plain", "plain text\r\n");
+        program.Write("key", std::string(kKey) + "\n");
+    }
+    std::string Program() const { return program.Path(BatchProgram::kExecutableName); }
+
+    BatchProgram program;
+};
+
+TEST_F(OptionsOnATerminal, EncipheringAsksForTheKeyTwiceWithoutShowingIt) {
+    TerminalSession session(Program(), {"-e", "-o", program.Path("cipher")}, program.Path("plain"),
+                            program.Path("stdout"));
+    ASSERT_TRUE(session.Expect("Key: "));
+    session.Type(std::string(kKey) + "\n");
+    ASSERT_TRUE(session.Expect("Key again: "));
+    session.Type(std::string(kKey) + "\n");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_EQ(program.Read("cipher"), Enciphered("plain text\r\n"));
+    EXPECT_EQ(session.Screen().find(kKey), std::string::npos) << "the typed key was echoed: " << session.Screen();
+}
+
+TEST_F(OptionsOnATerminal, TwoDifferentKeysAreRefusedAndNothingIsWritten) {
+    TerminalSession session(Program(), {"-e", "-o", program.Path("cipher")}, program.Path("plain"),
+                            program.Path("stdout"));
+    ASSERT_TRUE(session.Expect("Key: "));
+    session.Type(std::string(kKey) + "\n");
+    ASSERT_TRUE(session.Expect("Key again: "));
+    session.Type("117032209004189\n");
+    EXPECT_EQ(session.Wait(), 64);
+    EXPECT_NE(session.Screen().find("ciphora: the two keys typed differ"), std::string::npos) << session.Screen();
+    EXPECT_FALSE(program.Exists("cipher"));
+}
+
+TEST_F(OptionsOnATerminal, DecipheringAsksOnce) {
+    program.Write("cipher", Enciphered("plain text\r\n"));
+    TerminalSession session(Program(), {"-d"}, program.Path("cipher"), program.Path("stdout"));
+    ASSERT_TRUE(session.Expect("Key: "));
+    session.Type(std::string(kKey) + "\n");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_EQ(session.Screen().find("again"), std::string::npos);
+    EXPECT_EQ(program.Read("stdout"), "plain text\r\n");
+}
+
+// Feeds a FIFO slowly, so that the work lasts more than the second after
+// which progress shows.
+void FeedSlowly(const std::string& fifo) {
+    const int writer = open(fifo.c_str(), O_WRONLY);
+    const std::string chunk(64u << 10, 'x');
+    for (int i = 0; i < 16; ++i) {
+        ASSERT_EQ(write(writer, chunk.data(), chunk.size()), ssize_t(chunk.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    close(writer);
+}
+
+TEST_F(OptionsOnATerminal, ProgressShowsOnATerminalOnly) {
+    ASSERT_EQ(mkfifo(program.Path("fifo").c_str(), 0600), 0);
+    {
+        TerminalSession session(Program(), {"-e", "-k", program.Path("key"), "-o", program.Path("cipher")},
+                                program.Path("fifo"), program.Path("stdout"));
+        FeedSlowly(program.Path("fifo"));
+        EXPECT_EQ(session.Wait(), 0);
+        EXPECT_NE(session.Screen().find("\rciphora: "), std::string::npos) << session.Screen();
+        EXPECT_NE(session.Screen().find("KiB/s"), std::string::npos) << session.Screen();
+    }
+    testing::ChildOptions options;
+    options.inputPath = program.Path("fifo");
+    options.outputPath = program.Path("stdout");
+    options.errorsPath = program.Path("stderr");
+    testing::ChildProcess child(Program(), {"-e", "-k", program.Path("key")}, options);
+    FeedSlowly(program.Path("fifo"));
+    EXPECT_EQ(child.Wait().status, 0);
+    EXPECT_EQ(program.Read("stderr"), "");
+    EXPECT_EQ(program.Read("stdout"), Enciphered(std::string(16 * (64u << 10), 'x')));
+}
+
+TEST_F(OptionsOnATerminal, TheKeyStaysOffTheProcessListAndTheLog) {
+    ASSERT_EQ(mkfifo(program.Path("fifo").c_str(), 0600), 0);
+    testing::ChildOptions options;
+    options.inputPath = program.Path("fifo");
+    options.outputPath = program.Path("stdout");
+    options.errorsPath = program.Path("stderr");
+    testing::ChildProcess child(Program(), {"-d", "-k", program.Path("key"), "--log", program.Path("log")}, options);
+    // Once the program runs it waits for its input: look at it as another
+    // user would.
+    const int writer = open(program.Path("fifo").c_str(), O_WRONLY);
+    std::string commandLine;
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (commandLine.find(program.Path("key")) == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        commandLine = testing::ReadFile("/proc/" + std::to_string(child.Id()) + "/cmdline");
+    ASSERT_NE(commandLine.find(program.Path("key")), std::string::npos) << "the program did not start";
+    EXPECT_EQ(commandLine.find(kKey), std::string::npos);
+    const std::string text = "999" + Enciphered("plain");
+    ASSERT_EQ(write(writer, text.data(), text.size()), ssize_t(text.size()));
+    close(writer);
+    EXPECT_EQ(child.Wait().status, 0);
+    ASSERT_NE(program.Read("log"), "") << "a warning was logged";
+    EXPECT_EQ(program.Read("log").find(kKey), std::string::npos);
+    EXPECT_EQ(program.Read("stderr").find(kKey), std::string::npos);
+}
+
+TEST(OptionsThroughPipes, AGibibyteRoundTripsInFlatMemory) {
+    const BatchProgram program(std::filesystem::exists("/dev/shm") ? "/dev/shm" : "");
+    program.Write("key", std::string(kKey) + "\n");
+    {
+        std::ofstream file(program.Path("big"), std::ios::binary);
+        const std::string block = testing::RandomBytes(1u << 20, 12);
+        for (int i = 0; i < 1024; ++i) file << block;
+    }
+    const std::string ciphora = program.Path(BatchProgram::kExecutableName);
+    const std::string pipeline = "cat '" + program.Path("big") + "' | /usr/bin/time -f %M -o '" +
+                                 program.Path("enc.kib") + "' '" + ciphora + "' -e -k '" + program.Path("key") +
+                                 "' | /usr/bin/time -f %M -o '" + program.Path("dec.kib") + "' '" + ciphora +
+                                 "' -d -k '" + program.Path("key") + "' | cmp - '" + program.Path("big") + "'";
+    ASSERT_EQ(std::system(pipeline.c_str()), 0) << pipeline;
+#ifndef CIPHORA_SANITIZED
+    EXPECT_LT(std::stol(program.Read("enc.kib")), 32 * 1024);
+    EXPECT_LT(std::stol(program.Read("dec.kib")), 32 * 1024);
+#endif
+}
+
+}  // namespace
+}  // namespace ciphora
