@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Makes the Debian packages of a build, unpacks them into a temporary root as
+# dpkg would install them, and runs the installed program from there.
+#
+#   InstalledPackage.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1 version=$2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+(cd "$build" && cpack -B "$work/packages" >/dev/null)
+root=$work/root
+for deb in "$work"/packages/*.deb; do dpkg-deb -x "$deb" "$root"; done
+
+passed=0 failed=0
+check() {  # description, then the command that must succeed
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $what"
+  fi
+}
+
+ciphora=$root/usr/bin/ciphora
+check "the installed ciphora tells its version" test "$("$ciphora" --version)" = "ciphora $version"
+
+printf 'Dear reader,\r\nthe installed program wrote this.\r\n' >"$work/plain"
+printf '117032209004188\n' >"$work/key"
+"$ciphora" -e -k "$work/key" -o "$work/cipher" "$work/plain"
+"$ciphora" -d -k "$work/key" <"$work/cipher" >"$work/back"
+check "a round trip through the installed ciphora" cmp -s "$work/plain" "$work/back"
+
+check "the manual page" sh -c "zcat '$root/usr/share/man/man1/ciphora.1.gz' | grep -q '^.TH CIPHORA 1'"
+check "the README and the licence" test -s "$root/usr/share/doc/ciphora/README.md" -a -s "$root/usr/share/doc/ciphora/LICENSE"
+
+check "ciphora depends on the C++ runtime" sh -c "dpkg-deb -f '$work'/packages/ciphora_*.deb Depends | grep -q 'libstdc++6'"
+check "ciphora needs no Qt" sh -c "! dpkg-deb -f '$work'/packages/ciphora_*.deb Depends | grep -qi qt"
+if ls "$work"/packages/ciphora-bench_*.deb >/dev/null 2>&1; then
+  check "the bench depends on Qt Widgets" sh -c "dpkg-deb -f '$work'/packages/ciphora-bench_*.deb Depends | grep -q libqt6widgets6"
+  check "the bench and its desktop entry" test -x "$root/usr/bin/ciphora-bench" -a -f "$root/usr/share/applications/ciphora-bench.desktop"
+fi
+
+echo "$passed passed, $failed failed"
+((failed == 0))
