@@ -28,12 +28,8 @@ bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, ReductionObserver onReduction)
     : CipherTextDecoder(kernel, 0, std::move(onReduction)) {}
 
-CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t codesRead,
-                                     ReductionObserver onReduction)
-    : kernel_(kernel),
-      onReduction_(std::move(onReduction)),
-      codesRead_(codesRead),
-      firstPending_(codesRead) {
+CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t codesRead, ReductionObserver onReduction)
+    : kernel_(kernel), onReduction_(std::move(onReduction)), codesRead_(codesRead), firstPending_(codesRead) {
     pending_.reserve(kBatch);
 }
 

@@ -40,6 +40,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     std::vector<std::string> copies{"ciphora"};
     copies.insert(copies.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(copies.size() + 1);
     for (std::string& copy : copies) argv.push_back(copy.data());
     argv.push_back(nullptr);
 

@@ -172,7 +172,7 @@ TEST_F(OptionsOnATerminal, ProgressShowsOnATerminalOnly) {
     FeedSlowly(program.Path("fifo"));
     EXPECT_EQ(child.Wait().status, 0);
     EXPECT_EQ(program.Read("stderr"), "");
-    EXPECT_EQ(program.Read("stdout"), Enciphered(std::string(16 * (64u << 10), 'x')));
+    EXPECT_EQ(program.Read("stdout"), Enciphered(std::string(std::size_t{16} << 16, 'x')));
 }
 
 TEST_F(OptionsOnATerminal, TheKeyStaysOffTheProcessListAndTheLog) {
