@@ -2,8 +2,8 @@
 # Times ciphora ENC and DENC on a 256 MiB text file in /dev/shm side by side
 # with the floor (read the input, write as many bytes as the output has),
 # base64, openssl enc -aes-128-ctr and od -An -tu1 -v (timed on 32 MiB and
-# scaled), as the median of alternating runs, with peak memory. Prints a
-# Markdown table.
+# scaled), and the options form through pipes (ciphora -e, piped in), as
+# the median of alternating runs, with peak memory. Prints a Markdown table.
 #
 #   benchmarks/compare.sh [RUNS]
 set -euo pipefail
@@ -32,6 +32,7 @@ cp plain.txt input.txt
 ./ciphora ENC117032209004188
 cp output.txt cipher.txt
 base64 plain.txt > plain.b64
+printf '117032209004188\n' > key
 cipher_bytes=$(stat -c %s cipher.txt)
 plain_bytes=$(stat -c %s plain.txt)
 
@@ -55,11 +56,13 @@ for ((run = 0; run < runs; run++)); do
   measure "base64" sh -c 'base64 plain.txt > out.b64'
   measure "openssl enc -aes-128-ctr" openssl enc -aes-128-ctr -pass pass:ciphora -pbkdf2 -in plain.txt -out out.aes
   measure "od -An -tu1 -v (x8)" sh -c 'od -An -tu1 -v small.txt > out.od'
+  measure "ciphora -e, piped in" sh -c 'cat plain.txt | ./ciphora -e -k key > out.pipe'
   cp cipher.txt output.txt && rm -f input.txt
   measure "floor DENC" "$floor" cipher.txt floor.out "$plain_bytes"
   measure "ciphora DENC" ./ciphora DENC117032209004188
   measure "base64 -d" sh -c 'base64 -d plain.b64 > out.plain'
-  rm -f floor.out out.b64 out.aes out.od out.plain
+  measure "ciphora -d, piped in" sh -c 'cat cipher.txt | ./ciphora -d -k key > out.plain'
+  rm -f floor.out out.b64 out.aes out.od out.plain out.pipe
 done
 cmp -s input.txt plain.txt || { echo "DENC did not restore the text" >&2; exit 1; }
 
@@ -84,6 +87,8 @@ row "ciphora ENC" "floor ENC" 1
 row "base64" "floor ENC" 1
 row "openssl enc -aes-128-ctr" "floor ENC" 1
 row "od -An -tu1 -v (x8)" "floor ENC" 8
+row "ciphora -e, piped in" "floor ENC" 1
 row "floor DENC" "floor DENC" 1
 row "ciphora DENC" "floor DENC" 1
 row "base64 -d" "floor DENC" 1
+row "ciphora -d, piped in" "floor DENC" 1
