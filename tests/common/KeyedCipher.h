@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "cipher/clsEncrypt.h"
 
 namespace ciphora::testing {
@@ -13,5 +16,9 @@ inline clsEncrypt KeyedCipher(const char* key = kTestKey) {
     cipher.KKey(key);
     return cipher;
 }
+
+// The cipher text of `plain` under the test key, as the string operation
+// gives it.
+inline std::string Enciphered(std::string_view plain) { return KeyedCipher().EncryptString(plain); }
 
 }  // namespace ciphora::testing

@@ -23,17 +23,7 @@ printf 'x' >"$samples/one-byte"
 printf 'twenty-one bytes long' >"$samples/twenty-one"
 printf 'high \344\366\374\377\200 bytes\000nul' >"$samples/high-bytes"
 
-passed=0 failed=0
-check() {  # description, then the command that must succeed
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-  fi
-}
+source "$(dirname "$0")/../common/check.sh"
 
 for sample in "$samples"/*; do
   name=$(basename "$sample")
@@ -50,5 +40,4 @@ for sample in "$samples"/*; do
   check "$name: deciphered exactly" cmp -s "$sample" "$work/windows/input.txt"
 done
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+summary

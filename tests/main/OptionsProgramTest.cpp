@@ -2,6 +2,7 @@
 
 #include "BatchProgram.h"
 #include "cipher/clsEncrypt.h"
+#include "common/KeyedCipher.h"
 #include "common/SystemTestSupport.h"
 #include "main/Options.h"
 
@@ -13,13 +14,8 @@ using testing::Outcome;
 using testing::RandomBytes;
 using testing::RunOptions;
 
-constexpr const char* kKey = "117032209004188";
-
-std::string Enciphered(const std::string& plain) {
-    clsEncrypt cipher;
-    cipher.KKey(kKey);
-    return cipher.EncryptString(plain);
-}
+constexpr const char* kKey = testing::kTestKey;
+using testing::Enciphered;
 
 // The real program in its options form, beside a key file "key".
 class OptionsProgram : public ::testing::Test {

@@ -17,20 +17,16 @@
 #include "BatchProgram.h"
 #include "cipher/clsEncrypt.h"
 #include "common/ChildProcess.h"
+#include "common/KeyedCipher.h"
 
 namespace ciphora {
 namespace {
 
 using testing::BatchProgram;
 
-constexpr const char* kKey = "117032209004188";
+constexpr const char* kKey = testing::kTestKey;
+using testing::Enciphered;
 constexpr auto kPatience = std::chrono::seconds(20);
-
-std::string Enciphered(const std::string& plain) {
-    clsEncrypt cipher;
-    cipher.KKey(kKey);
-    return cipher.EncryptString(plain);
-}
 
 // The program on a pseudo terminal, which is its standard error and the
 // terminal it asks on; its standard input and output are files.

@@ -8,6 +8,7 @@
 
 #include "BatchProgram.h"
 #include "cipher/clsEncrypt.h"
+#include "common/KeyedCipher.h"
 #include "common/SystemTestSupport.h"
 
 namespace ciphora {
@@ -18,15 +19,10 @@ using testing::Outcome;
 using testing::RandomBytes;
 using testing::RunOptions;
 
-constexpr const char* kKey = "117032209004188";
+constexpr const char* kKey = testing::kTestKey;
+using testing::Enciphered;
 const std::string kEnc = std::string("ENC") + kKey;
 const std::string kDenc = std::string("DENC") + kKey;
-
-std::string Enciphered(const std::string& plain) {
-    clsEncrypt cipher;
-    cipher.KKey(kKey);
-    return cipher.EncryptString(plain);
-}
 
 bool LeavesTemporaries(const BatchProgram& program) {
     for (const std::string& name : program.Entries())

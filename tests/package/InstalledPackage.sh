@@ -12,17 +12,7 @@ trap 'rm -rf "$work"' EXIT
 root=$work/root
 for deb in "$work"/packages/*.deb; do dpkg-deb -x "$deb" "$root"; done
 
-passed=0 failed=0
-check() {  # description, then the command that must succeed
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-  fi
-}
+source "$(dirname "$0")/../common/check.sh"
 
 ciphora=$root/usr/bin/ciphora
 check "the installed ciphora tells its version" test "$("$ciphora" --version)" = "ciphora $version"
@@ -43,5 +33,4 @@ if ls "$work"/packages/ciphora-bench_*.deb >/dev/null 2>&1; then
   check "the bench and its desktop entry" test -x "$root/usr/bin/ciphora-bench" -a -f "$root/usr/share/applications/ciphora-bench.desktop"
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+summary
