@@ -32,11 +32,9 @@ ciphora::CipherKernel Kernel(KernelPath path) {
 }
 
 bool Skip(benchmark::State& state, KernelPath path) {
-    if (path == KernelPath::Avx512 && ciphora::BestKernelPath() != KernelPath::Avx512) {
-        state.SkipWithError("no AVX-512 VBMI on this processor");
-        return true;
-    }
-    return false;
+    if (ciphora::IsAvailable(path)) return false;
+    state.SkipWithError("this processor does not have this path");
+    return true;
 }
 
 void BM_Encipher(benchmark::State& state, KernelPath path) {
@@ -69,6 +67,8 @@ void BM_DecipherCanonical(benchmark::State& state, KernelPath path) {
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_Encipher, scalar, KernelPath::Scalar)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Encipher, avx2, KernelPath::Avx2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Encipher, avx512, KernelPath::Avx512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecipherCanonical, scalar, KernelPath::Scalar)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecipherCanonical, avx2, KernelPath::Avx2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecipherCanonical, avx512, KernelPath::Avx512)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "KeyRuns.h"
+
 namespace ciphora::avx512 {
 
 #define CIPHORA_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
@@ -79,12 +81,11 @@ struct GroupOffsets {
     __m512i c2;
 };
 
-CIPHORA_AVX512 inline GroupOffsets Offsets(const RunTables& run, __m512i iota, std::uint64_t first) {
+CIPHORA_AVX512 inline GroupOffsets Offsets(Byte key1, Byte key2, __m512i iota, std::uint64_t first) {
     const std::uint64_t position = first + 1;
-    const __m512i c1 = _mm512_add_epi8(_mm512_set1_epi8(static_cast<char>(run.key1 + 1 + position)), iota);
-    const std::uint64_t advances = (position + 1) >> 8;
-    __m512i c2 = _mm512_set1_epi8(static_cast<char>(run.key2 + 1 + advances));
-    const std::uint64_t untilNext = 256 - ((position + 1) & 255);
+    const __m512i c1 = _mm512_add_epi8(_mm512_set1_epi8(static_cast<char>(key1 + 1 + position)), iota);
+    __m512i c2 = _mm512_set1_epi8(static_cast<char>(key2 + 1 + key_runs::C2Advances(position)));
+    const std::uint64_t untilNext = key_runs::LeftWithC2(position);
     if (untilNext < kGroupCodes) {
         const __mmask64 later = kGroupLanes & ~((__mmask64{1} << untilNext) - 1);
         c2 = _mm512_mask_add_epi8(c2, later, c2, _mm512_set1_epi8(1));
@@ -100,7 +101,7 @@ bool Available() {
            __builtin_cpu_supports("avx512vbmi");
 }
 
-CIPHORA_AVX512 void EncipherGroups(const RunTables& run, const Byte* plain, std::size_t groups, std::uint64_t first,
+CIPHORA_AVX512 void EncipherGroups(const EncipherRun& run, const Byte* plain, std::size_t groups, std::uint64_t first,
                                    Byte* out) {
     const Table256 stage0 = LoadTable(run.stage0);
     const Table256 stage1 = LoadTable(run.stage1);
@@ -117,7 +118,7 @@ CIPHORA_AVX512 void EncipherGroups(const RunTables& run, const Byte* plain, std:
     const __m512i iota = Multiples(1);
 
     for (std::size_t group = 0; group < groups; ++group, first += kGroupCodes) {
-        const GroupOffsets offsets = Offsets(run, iota, first);
+        const GroupOffsets offsets = Offsets(run.key1, run.key2, iota, first);
         const __m512i a = _mm512_maskz_loadu_epi8(kGroupLanes, plain + group * kGroupCodes);
         __m512i v = Lookup(stage0, _mm512_add_epi8(a, offsets.c1));
         v = Lookup(stage1, _mm512_add_epi8(v, offsets.c2));
@@ -134,7 +135,7 @@ CIPHORA_AVX512 void EncipherGroups(const RunTables& run, const Byte* plain, std:
     }
 }
 
-CIPHORA_AVX512 std::size_t DecipherGroups(const RunTables& run, const Byte* text, std::size_t groups,
+CIPHORA_AVX512 std::size_t DecipherGroups(const DecipherRun& run, const Byte* text, std::size_t groups,
                                           std::uint64_t first, Byte* plain) {
     const __m512i zero = _mm512_set1_epi8('0');
     const __m512i nine = _mm512_set1_epi8(9);
@@ -182,7 +183,7 @@ CIPHORA_AVX512 std::size_t DecipherGroups(const RunTables& run, const Byte* text
         const __m512i code =
             _mm512_add_epi8(_mm512_maskz_permutexvar_epi8(kGroupLanes, kind[0], timesHundred), belowHundred);
 
-        const GroupOffsets offsets = Offsets(run, iota, first);
+        const GroupOffsets offsets = Offsets(run.key1, run.key2, iota, first);
         __m512i x = Lookup(inverseTail, code);
         x = _mm512_sub_epi8(Lookup(inverse1, x), offsets.c2);
         x = _mm512_sub_epi8(Lookup(inverse0, x), offsets.c1);

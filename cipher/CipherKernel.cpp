@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Avx2Kernel.h"
 #include "Avx512Kernel.h"
 #include "CipherText.h"
+#include "KeyRuns.h"
 
 namespace ciphora {
 
@@ -26,31 +28,9 @@ const DigitTable& Digits() {
     return table;
 }
 
-// Positions whose counters C2..C5 agree: C2 moves when position + 1 is a
-// multiple of 256, and the later counters only ever move with it.
-constexpr std::uint64_t kRunLength = 256;
-
-// The number of positions from 1-based `position` to the end of its run.
-std::uint64_t RunRemaining(std::uint64_t position) { return kRunLength - ((position + 1) % kRunLength); }
-
-// The advances of C3, which decide C3..C5: they change once in 65536 positions.
-std::uint64_t TailKey(std::uint64_t position) { return (((position + 1) >> 8) + 1) >> 8; }
-
-// The number of positions from `position` on that share its C3..C5.
-std::uint64_t RunOfTailRemaining(std::uint64_t position) {
-    const std::uint64_t key = TailKey(position);
-    const std::uint64_t nextStart = 256 * (256 * (key + 1) - 1) - 1;
-    return nextStart - position;
-}
-
 bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
-
-KernelPath BestKernelPath() {
-    static const KernelPath best = avx512::Available() ? KernelPath::Avx512 : KernelPath::Scalar;
-    return best;
-}
 
 CipherKernel::CipherKernel(const SubstitutionTables& tables, const CipherKey& key, KernelPath path)
     : schedule_(key), key_(key), path_(path) {
@@ -81,50 +61,82 @@ CipherKernel::Column CipherKernel::DecipherTail(const StageOffsets& offsets) con
     return tail;
 }
 
-CipherKernel::RunColumns CipherKernel::ColumnsOfRun(std::uint64_t position, Direction direction) const {
-    const StageOffsets offsets = schedule_.At(position);
-    RunColumns columns{};
-    if (direction == Direction::Decipher) {
-        columns.inverseTail = DecipherTail(offsets);
-        return columns;
-    }
-    const Column tail = EncipherTail(offsets);
-    for (int w = 0; w < 256; ++w) {
-        columns.hundreds[w] = static_cast<Byte>('0' + tail[w] / 100);
-        columns.tens[w] = static_cast<Byte>('0' + tail[w] / 10 % 10);
-        columns.ones[w] = static_cast<Byte>('0' + tail[w] % 10);
+CipherKernel::EncipherColumns CipherKernel::EncipherColumnsOfRun(std::uint64_t position) const {
+    const Column tail = EncipherTail(schedule_.At(position));
+    EncipherColumns columns;
+    for (int v = 0; v < 256; ++v) {
+        columns.fromStage1[v] = tail[encipher_[1][v]];
+        columns.hundreds[v] = static_cast<Byte>('0' + tail[v] / 100);
+        columns.tens[v] = static_cast<Byte>('0' + tail[v] / 10 % 10);
+        columns.ones[v] = static_cast<Byte>('0' + tail[v] % 10);
     }
     return columns;
 }
 
-avx512::RunTables CipherKernel::VectorTables(const RunColumns& columns) const {
-    return {encipher_[0].data(), encipher_[1].data(), columns.hundreds.data(), columns.tens.data(),
-            columns.ones.data(), decipher_[0].data(), decipher_[1].data(),     columns.inverseTail.data(),
-            key_.values[0],      key_.values[1]};
+CipherKernel::DecipherColumns CipherKernel::DecipherColumnsOfRun(std::uint64_t position) const {
+    DecipherColumns columns;
+    columns.inverseTail = DecipherTail(schedule_.At(position));
+    for (int code = 0; code < 256; ++code) columns.toStage1[code] = decipher_[1][columns.inverseTail[code]];
+    return columns;
+}
+
+std::size_t CipherKernel::VectorStep() const {
+    return path_ == KernelPath::Avx512 ? avx512::kGroupCodes : kCodesPerLine;
+}
+
+void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out) const {
+    const EncipherColumns columns = EncipherColumnsOfRun(first + 1);
+    const Byte key1 = key_.values[0];
+    const Byte key2 = key_.values[1];
+    if (path_ == KernelPath::Avx2) {
+        avx2::EncipherLines({encipher_[0].data(), columns.fromStage1.data(), key1, key2}, plain, steps, first, out);
+        return;
+    }
+    const avx512::EncipherRun run{encipher_[0].data(), encipher_[1].data(), columns.hundreds.data(),
+                                  columns.tens.data(),  columns.ones.data(), key1,
+                                  key2};
+    avx512::EncipherGroups(run, plain, steps, first, out);
+}
+
+std::size_t CipherKernel::DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first,
+                                        Byte* plain) const {
+    const DecipherColumns columns = DecipherColumnsOfRun(first + 1);
+    const Byte key1 = key_.values[0];
+    const Byte key2 = key_.values[1];
+    if (path_ == KernelPath::Avx2) {
+        const std::size_t lines = std::min<std::size_t>(steps, size / kLineLength);
+        return avx2::DecipherLines({columns.toStage1.data(), decipher_[0].data(), key1, key2}, text, lines, first,
+                                   plain);
+    }
+    if (size < avx512::kGroupReadBytes) return 0;
+    const std::size_t groups = std::min(steps, (size - avx512::kGroupReadBytes) / avx512::kGroupBytes + 1);
+    const avx512::DecipherRun run{decipher_[0].data(), decipher_[1].data(), columns.inverseTail.data(), key1, key2};
+    return avx512::DecipherGroups(run, text, groups, first, plain);
 }
 
 Byte* CipherKernel::Encipher(const Byte* plain, std::size_t count, std::uint64_t first, Byte* out) const {
     if (path_ == KernelPath::Scalar) return EncipherScalar(plain, count, first, out);
+    const std::size_t step = VectorStep();
     while (count > 0) {
-        const std::uint64_t lineOffset = first % kCodesPerLine;
-        const std::uint64_t fit = std::min<std::uint64_t>(count, RunOfTailRemaining(first + 1));
-        const std::size_t groups = lineOffset == 0 ? static_cast<std::size_t>(fit / avx512::kGroupCodes) : 0;
-        if (groups > 0) {
-            const RunColumns columns = ColumnsOfRun(first + 1, Direction::Encipher);
-            avx512::EncipherGroups(VectorTables(columns), plain, groups, first, out);
-            const std::size_t done = groups * avx512::kGroupCodes;
+        const bool atLineStart = first % kCodesPerLine == 0;
+        const std::uint64_t inRun = std::min<std::uint64_t>(count, key_runs::LeftWithTail(first + 1));
+        const std::size_t steps = atLineStart ? static_cast<std::size_t>(inRun / step) : 0;
+        if (steps > 0) {
+            EncipherSteps(plain, steps, first, out);
+            const std::size_t done = steps * step;
             plain += done;
             count -= done;
             first += done;
-            out += groups * avx512::kGroupBytes;
+            out += SpanCipherSize(0, done);
             continue;
         }
         // Up to the next line start, or a line across the end of a run.
-        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(count, kCodesPerLine - lineOffset));
-        out = EncipherScalar(plain, step, first, out);
-        plain += step;
-        count -= step;
-        first += step;
+        const std::size_t part =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, kCodesPerLine - first % kCodesPerLine));
+        out = EncipherScalar(plain, part, first, out);
+        plain += part;
+        count -= part;
+        first += part;
     }
     return out;
 }
@@ -134,14 +146,14 @@ Byte* CipherKernel::EncipherScalar(const Byte* plain, std::size_t count, std::ui
     std::uint64_t position = first + 1;
     std::uint64_t untilLineEnd = kCodesPerLine - first % kCodesPerLine;
     Column tail{};
-    std::uint64_t tailKey = ~std::uint64_t{0};
+    std::uint64_t tailRun = ~std::uint64_t{0};
     while (count > 0) {
         const StageOffsets offsets = schedule_.At(position);
-        if (TailKey(position) != tailKey) {
+        if (key_runs::C3Advances(position) != tailRun) {
             tail = EncipherTail(offsets);
-            tailKey = TailKey(position);
+            tailRun = key_runs::C3Advances(position);
         }
-        const std::size_t run = static_cast<std::size_t>(std::min<std::uint64_t>(count, RunRemaining(position)));
+        const std::size_t run = static_cast<std::size_t>(std::min<std::uint64_t>(count, key_runs::LeftWithC2(position)));
         Byte c1 = offsets.values[0];
         const Byte c2 = offsets.values[1];
         for (std::size_t i = 0; i < run; ++i, ++c1) {
@@ -165,14 +177,14 @@ Byte* CipherKernel::EncipherScalar(const Byte* plain, std::size_t count, std::ui
 void CipherKernel::Decipher(const Byte* codes, std::size_t count, std::uint64_t first, Byte* plain) const {
     std::uint64_t position = first + 1;
     Column tail{};
-    std::uint64_t tailKey = ~std::uint64_t{0};
+    std::uint64_t tailRun = ~std::uint64_t{0};
     while (count > 0) {
         const StageOffsets offsets = schedule_.At(position);
-        if (TailKey(position) != tailKey) {
+        if (key_runs::C3Advances(position) != tailRun) {
             tail = DecipherTail(offsets);
-            tailKey = TailKey(position);
+            tailRun = key_runs::C3Advances(position);
         }
-        const std::size_t run = static_cast<std::size_t>(std::min<std::uint64_t>(count, RunRemaining(position)));
+        const std::size_t run = static_cast<std::size_t>(std::min<std::uint64_t>(count, key_runs::LeftWithC2(position)));
         Byte c1 = offsets.values[0];
         const Byte c2 = offsets.values[1];
         for (std::size_t i = 0; i < run; ++i, ++c1) {
@@ -218,28 +230,28 @@ std::size_t CipherKernel::DecipherCanonicalLinesScalar(const Byte* text, std::si
 
 std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first,
                                                  std::uint64_t maxCodes, Byte* plain) const {
+    const std::size_t step = path_ == KernelPath::Scalar ? 0 : VectorStep();
     std::size_t done = 0;
     for (;;) {
         const std::uint64_t codesLeft = maxCodes > done ? maxCodes - done : 0;
-        if (path_ == KernelPath::Avx512 && size >= avx512::kGroupReadBytes) {
-            const std::uint64_t fit = std::min(codesLeft, RunOfTailRemaining(first + done + 1));
-            const std::size_t groups = static_cast<std::size_t>(std::min<std::uint64_t>(
-                fit / avx512::kGroupCodes, (size - avx512::kGroupReadBytes) / avx512::kGroupBytes + 1));
-            if (groups > 0) {
-                const RunColumns columns = ColumnsOfRun(first + done + 1, Direction::Decipher);
-                const std::size_t deciphered =
-                    avx512::DecipherGroups(VectorTables(columns), text, groups, first + done, plain);
-                text += deciphered * avx512::kGroupBytes;
-                size -= deciphered * avx512::kGroupBytes;
-                plain += deciphered * avx512::kGroupCodes;
-                done += deciphered * avx512::kGroupCodes;
-                if (deciphered == groups) continue;
+        if (step > 0) {
+            const std::uint64_t inRun = std::min(codesLeft, key_runs::LeftWithTail(first + done + 1));
+            const std::size_t steps = static_cast<std::size_t>(inRun / step);
+            if (steps > 0) {
+                const std::size_t deciphered = DecipherSteps(text, size, steps, first + done, plain);
+                const std::size_t codes = deciphered * step;
+                text += SpanCipherSize(0, codes);
+                size -= SpanCipherSize(0, codes);
+                plain += codes;
+                done += codes;
+                if (deciphered == steps) continue;
             }
         }
-        // Up to the next vector group, or to the end, line by line.
+        // Up to the next vector step (a line across the end of a run, or the
+        // line that stopped the vectors), or to the end, line by line.
         std::size_t lines =
             static_cast<std::size_t>(std::min<std::uint64_t>(size / kLineLength, codesLeft / kCodesPerLine));
-        if (path_ == KernelPath::Avx512) lines = std::min<std::size_t>(lines, 3);
+        if (step > 0) lines = std::min(lines, step / kCodesPerLine);
         const std::size_t parsed = DecipherCanonicalLinesScalar(text, lines, first + done, plain);
         text += parsed * kLineLength;
         size -= parsed * kLineLength;

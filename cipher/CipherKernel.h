@@ -4,25 +4,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Avx2Kernel.h"
 #include "Avx512Kernel.h"
 #include "CipherKey.h"
+#include "KernelPaths.h"
 #include "SubstitutionTables.h"
 
 namespace ciphora {
-
-// How the kernel computes: byte by byte everywhere, or with AVX-512 byte
-// permutes where the processor has them. Both give the same bytes.
-enum class KernelPath { Scalar, Avx512 };
-
-// The fastest path this processor supports.
-KernelPath BestKernelPath();
 
 // The arithmetic of both directions for one key. A character's code depends
 // only on its byte and its position, so a span can start anywhere: the
 // counters for its first position are computed directly.
 class CipherKernel {
 public:
-    CipherKernel(const SubstitutionTables& tables, const CipherKey& key, KernelPath path = BestKernelPath());
+    CipherKernel(const SubstitutionTables& tables, const CipherKey& key, KernelPath path = DefaultKernelPath());
 
     // Enciphers `count` characters whose first has the 0-based index `first`,
     // writing three digits per character and CR LF after every code that ends
@@ -47,15 +42,28 @@ public:
 private:
     using Column = std::array<Byte, 256>;
 
-    // The tables of one run of positions with the same counters C3..C5: the
-    // digits of the last three stages for enciphering, their inverse for
-    // deciphering; only the direction asked for is filled in.
-    struct RunColumns {
-        Column hundreds, tens, ones, inverseTail;
+    // The tables of one run of positions with the same counters C3..C5 that
+    // a vector path needs, for one direction.
+    struct EncipherColumns {
+        Column fromStage1;             // the code of a value entering stage 1
+        Column hundreds, tens, ones;   // the code's digits of a value entering stage 2
     };
-    enum class Direction { Encipher, Decipher };
-    RunColumns ColumnsOfRun(std::uint64_t position, Direction direction) const;
-    avx512::RunTables VectorTables(const RunColumns& columns) const;
+    struct DecipherColumns {
+        Column inverseTail;  // a code back through stages 4..2
+        Column toStage1;     // a code back through stages 4..1
+    };
+    EncipherColumns EncipherColumnsOfRun(std::uint64_t position) const;
+    DecipherColumns DecipherColumnsOfRun(std::uint64_t position) const;
+
+    // The codes a vector path takes at once from a line start: whole lines
+    // for AVX2, groups of three lines for AVX-512.
+    std::size_t VectorStep() const;
+    // Enciphers `steps` vector steps, all in the run of C3..C5 of `first`.
+    void EncipherSteps(const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out) const;
+    // Deciphers up to `steps` vector steps of canonical lines within `size`
+    // bytes, all in the run of `first`; returns the steps deciphered.
+    std::size_t DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first,
+                              Byte* plain) const;
 
     Byte* EncipherScalar(const Byte* plain, std::size_t count, std::uint64_t first, Byte* out) const;
     // Deciphers up to `lines` canonical lines; returns how many there were.

@@ -18,6 +18,11 @@ constexpr std::uint64_t SpanCipherSize(std::uint64_t first, std::uint64_t count)
     return kDigitsPerCode * count + 2 * ((first + count) / kCodesPerLine - first / kCodesPerLine);
 }
 
+// The most bytes that `count` codes take, wherever in a line they start.
+constexpr std::uint64_t LargestSpanCipherSize(std::uint64_t count) {
+    return kDigitsPerCode * count + 2 * (count / kCodesPerLine + 1);
+}
+
 // The length of the whole cipher text of `count` characters.
 constexpr std::uint64_t CipherTextSize(std::uint64_t count) {
     return kDigitsPerCode * count + 2 * ((count + kCodesPerLine - 1) / kCodesPerLine);

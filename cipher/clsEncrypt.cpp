@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "CipherKernel.h"
 #include "CipherText.h"
@@ -10,6 +11,7 @@
 #include "EncipherYields.h"
 #include "FileStreams.h"
 #include "support/AtomicFileWriter.h"
+#include "support/LargeStrings.h"
 #include "support/Platform.h"
 #include "support/Text.h"
 #include "support/mdlFWriteLog.h"
@@ -67,18 +69,20 @@ std::string clsEncrypt::EncryptString(std::string_view StringIn) {
     stringLen_ = SaturatedLong(static_cast<double>(count));
 
     const CipherKernel kernel(tables_, *key);
-    std::string cipherText(CipherTextSize(count), '\0');
-    Byte* out = reinterpret_cast<Byte*>(cipherText.data());
+    std::string cipherText;
+    ReserveLargeString(cipherText, CipherTextSize(count));
+    // Each piece between two yields goes through a small buffer that stays
+    // in the cache, so the text itself is written once.
+    std::vector<Byte> piece(LargestSpanCipherSize(EncipherYields::kFirst));
     std::uint64_t done = 0;
-    for (EncipherYields yields; yields.Next() <= count; yields.After(done)) {
-        out = kernel.Encipher(Bytes(StringIn) + done, yields.Next() - done, done, out);
-        done = yields.Next();
-    }
-    out = kernel.Encipher(Bytes(StringIn) + done, count - done, done, out);
-    if (count % kCodesPerLine != 0) {
-        *out++ = '\r';
-        *out++ = '\n';
-    }
+    const auto encipherUpTo = [&](std::uint64_t end) {
+        const Byte* pieceEnd = kernel.Encipher(Bytes(StringIn) + done, end - done, done, piece.data());
+        cipherText.append(reinterpret_cast<const char*>(piece.data()), pieceEnd - piece.data());
+        done = end;
+    };
+    for (EncipherYields yields; yields.Next() <= count; yields.After(done)) encipherUpTo(yields.Next());
+    encipherUpTo(count);
+    if (count % kCodesPerLine != 0) cipherText += "\r\n";
     RecordFigures(started, static_cast<double>(count));
     return cipherText;
 }
@@ -94,7 +98,7 @@ std::string clsEncrypt::DeEncryptString(std::string_view StringIn) {
     const CipherKernel kernel(tables_, *key);
     CipherTextDecoder decoder(kernel, LogReduction);
     std::string plain;
-    plain.reserve(length / kDigitsPerCode);
+    ReserveLargeString(plain, length / kDigitsPerCode + 1);
     decoder.Feed(Bytes(StringIn), StringIn.size(), plain);
     decoder.Finish(plain, length);
     RecordFigures(started, static_cast<double>(length) / kDigitsPerCode);

@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include "cipher/KernelPaths.h"
+
 namespace ciphora {
 
 namespace {
@@ -106,11 +108,13 @@ std::string HelpText() {
            "  -q, --quiet           no progress and no warnings\n"
            "      --log FILE        also append every message to the log FILE\n"
            "  -h, --help            show this help\n"
-           "  -V, --version         show the version\n"
+           "  -V, --version         show the version and the cipher kernel in use\n"
            "\n"
            "INPUT missing or \"-\" is standard input. The key is fifteen digits, five\n"
            "groups from 001 to 255; it comes from -k FILE, else from the environment\n"
            "variable CIPHORA_KEY, else it is asked for on the terminal.\n"
+           "CIPHORA_KERNEL=scalar|avx2|avx512 forces a cipher kernel this processor\n"
+           "has (the output is the same on all); the fastest is used otherwise.\n"
            "\n"
            "Examples:\n"
            "  ciphora -e -k my.key -o letter.cph letter.txt\n"
@@ -118,6 +122,13 @@ std::string HelpText() {
            "\n"
            "Exit status: 0 done, 64 command line or key refused, 65 input unreadable,\n"
            "66 input missing, 73 output not written, 74 log not written.\n";
+}
+
+std::string VersionText(std::string_view version) {
+    std::string text = "ciphora " + std::string(version) + "\ncipher kernel: " +
+                       std::string(KernelPathName(DefaultKernelPath())) + " (this processor has";
+    for (KernelPath path : AvailableKernelPaths()) text += " " + std::string(KernelPathName(path));
+    return text + ")\n";
 }
 
 }  // namespace ciphora

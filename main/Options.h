@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ciphora {
@@ -33,5 +34,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
 
 // The text of --help, at most 80 columns wide.
 std::string HelpText();
+
+// The version, then the cipher kernel in use and the ones this processor has.
+std::string VersionText(std::string_view version);
 
 }  // namespace ciphora

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "cipher/Avx2Kernel.h"
 #include "cipher/CipherKernel.h"
 #include "cipher/CipherText.h"
 #include "cipher/CipherTextDecoder.h"
@@ -20,12 +21,16 @@ const CipherKey kKeys[] = {
     {{1, 254, 0, 255, 7}},
 };
 
-class KernelPathsTest : public ::testing::Test {
+// Every vector path against the scalar one.
+class KernelPathsTest : public ::testing::TestWithParam<KernelPath> {
 protected:
     void SetUp() override {
-        if (BestKernelPath() != KernelPath::Avx512) GTEST_SKIP() << "no AVX-512 VBMI on this processor";
+        if (!IsAvailable(GetParam())) GTEST_SKIP() << "this processor has no " << KernelPathName(GetParam());
     }
 };
+
+INSTANTIATE_TEST_SUITE_P(Vector, KernelPathsTest, ::testing::Values(KernelPath::Avx2, KernelPath::Avx512),
+                         [](const auto& info) { return std::string(KernelPathName(info.param)); });
 
 std::vector<Byte> Encipher(const CipherKernel& kernel, const std::string& plain, std::uint64_t first) {
     std::vector<Byte> out(SpanCipherSize(first, plain.size()) + 64, 0xEE);
@@ -35,11 +40,11 @@ std::vector<Byte> Encipher(const CipherKernel& kernel, const std::string& plain,
     return out;
 }
 
-TEST_F(KernelPathsTest, EncipheringIsTheSameOnEveryPath) {
+TEST_P(KernelPathsTest, EncipheringIsTheSameOnEveryPath) {
     std::mt19937_64 random(11);
     for (const CipherKey& key : kKeys) {
         const CipherKernel scalar(DefaultSubstitutionTables(), key, KernelPath::Scalar);
-        const CipherKernel vector(DefaultSubstitutionTables(), key, KernelPath::Avx512);
+        const CipherKernel vector(DefaultSubstitutionTables(), key, GetParam());
         for (int trial = 0; trial < 60; ++trial) {
             // Near every counter's carry, across the end of a run of C3..C5, and anywhere.
             const std::uint64_t bases[] = {0, 200, 65280 - 300, 16711680 - 500, (1ull << 32) - 700, random() >> 24};
@@ -62,17 +67,20 @@ std::string Spoiled(const std::string& canonical, const std::string& spoil, std:
     return text;
 }
 
-TEST_F(KernelPathsTest, CanonicalLinesAreReadTheSameOnEveryPath) {
+TEST_P(KernelPathsTest, CanonicalLinesAreReadTheSameOnEveryPath) {
     std::mt19937 random(3);
     for (const CipherKey& key : kKeys) {
         const CipherKernel scalar(DefaultSubstitutionTables(), key, KernelPath::Scalar);
-        const CipherKernel vector(DefaultSubstitutionTables(), key, KernelPath::Avx512);
+        const CipherKernel vector(DefaultSubstitutionTables(), key, GetParam());
         const std::vector<Byte> cipher = Encipher(scalar, RandomBytes(std::size_t{20} * 4000, 4), 0);
         const std::string canonical(cipher.begin(),
                                     cipher.begin() + static_cast<std::ptrdiff_t>(CipherTextSize(80000)));
         for (const std::string& spoil : {std::string("300"), std::string("9"), std::string("x"), std::string("\n")}) {
             const std::string text = Spoiled(canonical, spoil, random) + "\r\n";
-            for (std::uint64_t first : {std::uint64_t{0}, std::uint64_t{65000}, std::uint64_t{1} << 24}) {
+            // Line starts and starts within a line, across runs of C2 and of C3..C5, far ones.
+            for (std::uint64_t first : {std::uint64_t{0}, std::uint64_t{237}, std::uint64_t{65000},
+                                        std::uint64_t{65000 + 7}, std::uint64_t{16711680 - 4000 + 13},
+                                        std::uint64_t{1} << 24, (std::uint64_t{1} << 32) - 3333}) {
                 std::vector<Byte> a(text.size()), b(text.size());
                 const auto* bytes = reinterpret_cast<const Byte*>(text.data());
                 const std::size_t fromScalar =
@@ -89,6 +97,31 @@ TEST_F(KernelPathsTest, CanonicalLinesAreReadTheSameOnEveryPath) {
     }
 }
 
+// The AVX2 line reader against the plain one, with each byte of a line
+// spoiled in every way that lies next to what is allowed there.
+TEST(Avx2LineReader, TakesExactlyTheCanonicalLines) {
+    if (!IsAvailable(KernelPath::Avx2)) GTEST_SKIP() << "this processor has no avx2";
+    std::string line;
+    for (int code = 0; code < 20; ++code) line += code % 2 == 0 ? "255" : std::to_string(100 + 7 * code);
+    line += "\r\n";
+    std::vector<std::string> lines = {line, std::string(60, '0') + "\r\n", std::string(60, '2') + "\r\n", std::string(57, '1') + "256\r\n"};
+    for (std::size_t at = 0; at < kLineLength; ++at)
+        for (char spoil : {'/', ':', '0', '9', '2', '6', '\r', '\n', ' ', '\0', '\xB0', '\xFF'}) {
+            std::string spoiled = line;
+            spoiled[at] = spoil;
+            lines.push_back(spoiled);
+        }
+    for (const std::string& text : lines) {
+        Byte expected[kCodesPerLine] = {}, codes[kCodesPerLine] = {};
+        const auto* bytes = reinterpret_cast<const Byte*>(text.data());
+        const bool canonical = CipherKernel::ParseCanonicalLine(bytes, expected);
+        ASSERT_EQ(avx2::ParseLine(bytes, codes), canonical) << text;
+        if (canonical) {
+            EXPECT_TRUE(std::equal(codes, codes + kCodesPerLine, expected)) << text;
+        }
+    }
+}
+
 TEST(CipherTextDecoder, FastLinesAndDigitByDigitReadingAgreeWithTheModel) {
     std::mt19937 random(9);
     const CipherKey key = kKeys[2];
@@ -97,7 +130,7 @@ TEST(CipherTextDecoder, FastLinesAndDigitByDigitReadingAgreeWithTheModel) {
     for (const std::string& spoil :
          {std::string("999"), std::string(" "), std::string("12"), std::string("\r\n1"), std::string("a")}) {
         const std::string text = Spoiled(canonical, spoil, random);
-        for (KernelPath path : {KernelPath::Scalar, BestKernelPath()}) {
+        for (KernelPath path : AvailableKernelPaths()) {
             const CipherKernel kernel(DefaultSubstitutionTables(), key, path);
             std::vector<int> reductions;
             CipherTextDecoder decoder(kernel, [&](int code, std::uint64_t) { reductions.push_back(code); });

@@ -1,0 +1,304 @@
+#include "Avx2Kernel.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "CipherText.h"
+#include "KeyRuns.h"
+
+namespace ciphora::avx2 {
+
+#define CIPHORA_AVX2 __attribute__((target("avx2")))
+
+namespace {
+
+// A line is written as two overlapping vectors: bytes 0..31 and 30..61. The
+// first takes codes 0..10, the second codes 10..19 and the line break; each
+// vector half (16 bytes) is filled from one copy of 16 codes: codes 0..15 for
+// the first vector, codes 4..19 for the second.
+constexpr std::size_t kSecondVector = 30;
+constexpr std::size_t kSecondCodes = 4;
+
+// Per output byte of a vector, the code (within its 16) whose digit of the
+// kind `kind` (0 hundreds, 1 tens, 2 ones) goes there, or 0x80 for none.
+std::array<Byte, 32> DigitSources(std::size_t lineStart, std::size_t firstCode, std::size_t kind) {
+    std::array<Byte, 32> sources{};
+    for (std::size_t i = 0; i < 32; ++i) {
+        const std::size_t byte = lineStart + i;
+        const bool isDigit = byte < kDigitsPerCode * kCodesPerLine && byte % kDigitsPerCode == kind;
+        sources[i] = isDigit ? static_cast<Byte>(byte / kDigitsPerCode - firstCode) : 0x80;
+    }
+    return sources;
+}
+
+// The bytes that every line has in a vector: '0' under every digit (the
+// digits are or-ed in) and the line break.
+std::array<Byte, 32> FixedBytes(std::size_t lineStart) {
+    std::array<Byte, 32> bytes{};
+    for (std::size_t i = 0; i < 32; ++i) {
+        const std::size_t byte = lineStart + i;
+        bytes[i] = byte < 60 ? '0' : byte == 60 ? '\r' : '\n';
+    }
+    return bytes;
+}
+
+struct LinePatterns {
+    std::array<std::array<Byte, 32>, 3> first, second;
+    std::array<Byte, 32> firstFixed = FixedBytes(0), secondFixed = FixedBytes(kSecondVector);
+    LinePatterns() {
+        for (std::size_t kind = 0; kind < 3; ++kind) {
+            first[kind] = DigitSources(0, 0, kind);
+            second[kind] = DigitSources(kSecondVector, kSecondCodes, kind);
+        }
+    }
+};
+
+const LinePatterns& Patterns() {
+    static const LinePatterns patterns;
+    return patterns;
+}
+
+CIPHORA_AVX2 inline __m256i Load(const std::array<Byte, 32>& bytes) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes.data()));
+}
+
+// The three decimal digits of 16-bit values up to 255: v / 100 is
+// (v * 656) >> 16 and r / 10 is (r * 6554) >> 16 in that range.
+struct Digits {
+    __m256i hundreds, tens, ones;
+};
+
+CIPHORA_AVX2 inline Digits DigitsOf(__m256i values) {
+    const __m256i hundreds = _mm256_mulhi_epu16(values, _mm256_set1_epi16(656));
+    const __m256i belowHundred = _mm256_sub_epi16(values, _mm256_mullo_epi16(hundreds, _mm256_set1_epi16(100)));
+    const __m256i tens = _mm256_mulhi_epu16(belowHundred, _mm256_set1_epi16(6554));
+    const __m256i ones = _mm256_sub_epi16(belowHundred, _mm256_mullo_epi16(tens, _mm256_set1_epi16(10)));
+    return {hundreds, tens, ones};
+}
+
+// Shuffles the digits of one copy of 16 codes (in both vector halves) into
+// their bytes and ors in the fixed ones.
+CIPHORA_AVX2 inline __m256i Place(const Digits& digits, const std::array<std::array<Byte, 32>, 3>& sources,
+                                  const std::array<Byte, 32>& fixed) {
+    const __m256i h = _mm256_shuffle_epi8(digits.hundreds, Load(sources[0]));
+    const __m256i t = _mm256_shuffle_epi8(digits.tens, Load(sources[1]));
+    const __m256i o = _mm256_shuffle_epi8(digits.ones, Load(sources[2]));
+    return _mm256_or_si256(_mm256_or_si256(h, t), _mm256_or_si256(o, Load(fixed)));
+}
+
+constexpr int kLowerHalf = 0x00;
+constexpr int kUpperHalf = 0x11;
+
+// One half of every digit vector, copied into both halves.
+template <int kHalf>
+CIPHORA_AVX2 inline Digits HalfInBoth(const Digits& digits) {
+    return {_mm256_permute2x128_si256(digits.hundreds, digits.hundreds, kHalf),
+            _mm256_permute2x128_si256(digits.tens, digits.tens, kHalf),
+            _mm256_permute2x128_si256(digits.ones, digits.ones, kHalf)};
+}
+
+// Writes the 62 bytes of the line of 20 codes.
+CIPHORA_AVX2 void FormatLine(const Byte* codes, Byte* out) {
+    const LinePatterns& patterns = Patterns();
+    // Lower half: codes 0..15; upper half: codes 4..19.
+    const __m256i both = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(codes + kSecondCodes),
+                                             reinterpret_cast<const __m128i*>(codes));
+    const __m256i zero = _mm256_setzero_si256();
+    const Digits low = DigitsOf(_mm256_unpacklo_epi8(both, zero));
+    const Digits high = DigitsOf(_mm256_unpackhi_epi8(both, zero));
+    const Digits bytes{_mm256_packus_epi16(low.hundreds, high.hundreds), _mm256_packus_epi16(low.tens, high.tens),
+                       _mm256_packus_epi16(low.ones, high.ones)};
+    const __m256i first = Place(HalfInBoth<kLowerHalf>(bytes), patterns.first, patterns.firstFixed);
+    const __m256i second = Place(HalfInBoth<kUpperHalf>(bytes), patterns.second, patterns.secondFixed);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), first);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSecondVector), second);
+}
+
+// A line is read as four pieces of five codes (15 bytes each), two pieces to
+// a vector: codes 0..4 and 10..14 in one, 5..9 and 15..19 in the other, so
+// that packing the two vectors puts codes 0..9 in the lower half and 10..19
+// in the upper half.
+constexpr std::size_t kPieceBytes = 15;
+
+CIPHORA_AVX2 inline __m256i LoadPieces(const Byte* text, std::size_t low, std::size_t high) {
+    return _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(text + high * kPieceBytes),
+                               reinterpret_cast<const __m128i*>(text + low * kPieceBytes));
+}
+
+// Bytes 0..14 of each half are the digits of a piece.
+constexpr std::uint32_t kPieceDigits = 0x7FFF7FFF;
+
+// The five codes of each half's piece as 16-bit values in its lanes 0..4,
+// from digit values 0..9.
+CIPHORA_AVX2 inline __m256i PieceCodes(__m256i digits) {
+    const __m256i hundredsAndTens =
+        _mm256_setr_epi8(0, 1, 3, 4, 6, 7, 9, 10, 12, 13, -1, -1, -1, -1, -1, -1,  //
+                         0, 1, 3, 4, 6, 7, 9, 10, 12, 13, -1, -1, -1, -1, -1, -1);
+    const __m256i ones = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1,  //
+                                          2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i weights = _mm256_set1_epi16(static_cast<short>(10 << 8 | 100));
+    const __m256i upper = _mm256_maddubs_epi16(_mm256_shuffle_epi8(digits, hundredsAndTens), weights);
+    return _mm256_add_epi16(upper, _mm256_shuffle_epi8(digits, ones));
+}
+
+// Whether all of `digits` (already less '0') are below 10 where `lanes` says.
+CIPHORA_AVX2 inline bool AreDigits(__m256i digits, std::uint32_t lanes) {
+    const __m256i belowTen = _mm256_cmpeq_epi8(_mm256_min_epu8(digits, _mm256_set1_epi8(9)), digits);
+    return (static_cast<std::uint32_t>(_mm256_movemask_epi8(belowTen)) & lanes) == lanes;
+}
+
+// Codes 0..4 of each half: lanes 0..4 of its 16-bit values.
+constexpr std::uint32_t kPieceCodeBytes = 0x03FF03FF;
+
+// A 256-entry table as 16 rows of 16 entries, each row in both halves of a
+// vector: a lookup shuffles every row by the low four bits of the index and
+// keeps the row that the high four bits name.
+struct NibbleRows {
+    __m256i row[16];
+};
+
+CIPHORA_AVX2 inline NibbleRows RowsOf(const Byte* table) {
+    NibbleRows rows;
+    for (int k = 0; k < 16; ++k)
+        rows.row[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table + 16 * k)));
+    return rows;
+}
+
+CIPHORA_AVX2 inline __m256i Lookup(const NibbleRows& table, __m256i index) {
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i low = _mm256_and_si256(index, nibble);
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(index, 4), nibble);
+    // Two chains of eight, so that the processor can run them side by side.
+    __m256i lower = _mm256_setzero_si256();
+    __m256i upper = _mm256_setzero_si256();
+    for (int k = 0; k < 8; ++k) {
+        lower = _mm256_blendv_epi8(lower, _mm256_shuffle_epi8(table.row[k], low),
+                                   _mm256_cmpeq_epi8(high, _mm256_set1_epi8(static_cast<char>(k))));
+        upper = _mm256_blendv_epi8(upper, _mm256_shuffle_epi8(table.row[k + 8], low),
+                                   _mm256_cmpeq_epi8(high, _mm256_set1_epi8(static_cast<char>(k + 8))));
+    }
+    return _mm256_or_si256(lower, upper);
+}
+
+// C1 and C2 for 32 consecutive characters from the 0-based index `first`;
+// C2 moves by one at the lane where position + 1 reaches a multiple of 256.
+struct LaneOffsets {
+    __m256i c1, c2;
+};
+
+CIPHORA_AVX2 inline LaneOffsets OffsetsOfLanes(Byte key1, Byte key2, std::uint64_t first) {
+    const __m256i iota = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+                                          21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+    const std::uint64_t position = first + 1;
+    const __m256i c1 = _mm256_add_epi8(_mm256_set1_epi8(static_cast<char>(key1 + 1 + position)), iota);
+    __m256i c2 = _mm256_set1_epi8(static_cast<char>(key2 + 1 + key_runs::C2Advances(position)));
+    const std::uint64_t sameC2 = key_runs::LeftWithC2(position);
+    if (sameC2 < 32) {
+        const __m256i later = _mm256_cmpgt_epi8(iota, _mm256_set1_epi8(static_cast<char>(sameC2 - 1)));
+        c2 = _mm256_sub_epi8(c2, later);
+    }
+    return {c1, c2};
+}
+
+// Lines are taken 16 at a time: 320 codes, ten vectors. All the codes of a
+// batch are stored before the first is loaded again, so that no load waits
+// for the bytes just stored.
+constexpr std::size_t kBatchLines = 16;
+constexpr std::size_t kBatchCodes = kBatchLines * kCodesPerLine;
+
+}  // namespace
+
+bool Available() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) {
+    if (text[60] != '\r' || text[61] != '\n') return false;
+    const __m256i zero = _mm256_set1_epi8('0');
+    const __m256i digitsA = _mm256_sub_epi8(LoadPieces(text, 0, 2), zero);
+    const __m256i digitsB = _mm256_sub_epi8(LoadPieces(text, 1, 3), zero);
+    if (!AreDigits(digitsA, kPieceDigits) || !AreDigits(digitsB, kPieceDigits)) return false;
+    const __m256i codesA = PieceCodes(digitsA);
+    const __m256i codesB = PieceCodes(digitsB);
+    const __m256i tooBig = _mm256_or_si256(_mm256_cmpgt_epi16(codesA, _mm256_set1_epi16(255)),
+                                           _mm256_cmpgt_epi16(codesB, _mm256_set1_epi16(255)));
+    if ((static_cast<std::uint32_t>(_mm256_movemask_epi8(tooBig)) & kPieceCodeBytes) != 0) return false;
+    // Per half: A's five codes in bytes 0..4, B's in bytes 8..12.
+    const __m256i packed = _mm256_packus_epi16(codesA, codesB);
+    const __m256i inOrder = _mm256_shuffle_epi8(
+        packed, _mm256_setr_epi8(0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1,  //
+                                 0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm256_castsi256_si128(inOrder));
+    alignas(16) Byte upper[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(upper), _mm256_extracti128_si256(inOrder, 1));
+    std::copy(upper, upper + 10, codes + 10);
+    return true;
+}
+
+CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::size_t lines, std::uint64_t first,
+                                Byte* out) {
+    const NibbleRows stage0 = RowsOf(run.stage0);
+    const NibbleRows fromStage1 = RowsOf(run.fromStage1);
+    alignas(32) Byte codes[kBatchCodes];
+    alignas(32) Byte lastBatch[kBatchCodes];
+    while (lines > 0) {
+        const std::size_t batch = std::min(lines, kBatchLines);
+        const std::size_t count = batch * kCodesPerLine;
+        // The vectors of a short batch read whole vectors, so it is copied.
+        const Byte* source = plain;
+        if (count < kBatchCodes) source = std::copy(plain, plain + count, lastBatch) - count;
+        for (std::size_t lane = 0; lane < count; lane += 32) {
+            const LaneOffsets offsets = OffsetsOfLanes(run.key1, run.key2, first + lane);
+            const __m256i characters = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + lane));
+            const __m256i entering1 =
+                _mm256_add_epi8(Lookup(stage0, _mm256_add_epi8(characters, offsets.c1)), offsets.c2);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(codes + lane), Lookup(fromStage1, entering1));
+        }
+        for (std::size_t line = 0; line < batch; ++line)
+            FormatLine(codes + line * kCodesPerLine, out + line * kLineLength);
+        plain += count;
+        out += batch * kLineLength;
+        first += count;
+        lines -= batch;
+    }
+}
+
+CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text, std::size_t lines,
+                                       std::uint64_t first, Byte* plain) {
+    const NibbleRows toStage1 = RowsOf(run.toStage1);
+    const NibbleRows inverse0 = RowsOf(run.inverse0);
+    alignas(32) Byte codes[kBatchCodes];
+    alignas(32) Byte lastPlain[32];
+    std::size_t done = 0;
+    while (done < lines) {
+        const std::size_t batch = std::min(lines - done, kBatchLines);
+        std::size_t parsed = 0;
+        while (parsed < batch && ParseLine(text + parsed * kLineLength, codes + parsed * kCodesPerLine)) ++parsed;
+        const std::size_t count = parsed * kCodesPerLine;
+        for (std::size_t lane = 0; lane < count; lane += 32) {
+            const LaneOffsets offsets = OffsetsOfLanes(run.key1, run.key2, first + lane);
+            const __m256i code = _mm256_load_si256(reinterpret_cast<const __m256i*>(codes + lane));
+            const __m256i leaving0 = _mm256_sub_epi8(Lookup(toStage1, code), offsets.c2);
+            const __m256i characters = _mm256_sub_epi8(Lookup(inverse0, leaving0), offsets.c1);
+            // The last vector may hold lanes past the batch.
+            if (lane + 32 <= count) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(plain + lane), characters);
+            } else {
+                _mm256_store_si256(reinterpret_cast<__m256i*>(lastPlain), characters);
+                std::copy(lastPlain, lastPlain + (count - lane), plain + lane);
+            }
+        }
+        text += parsed * kLineLength;
+        plain += count;
+        first += count;
+        done += parsed;
+        if (parsed < batch) break;
+    }
+    return done;
+}
+
+}  // namespace ciphora::avx2
