@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Times ciphora ENC and DENC on a 256 MiB text file in /dev/shm side by side
-# with the floor (read the input, write as many bytes as the output has),
-# base64, openssl enc -aes-128-ctr and od -An -tu1 -v (timed on 32 MiB and
-# scaled), and the options form through pipes (ciphora -e, piped in), as
-# the median of alternating runs, with peak memory. Prints a Markdown table.
+# Times ciphora ENC and DENC, once for every cipher kernel this processor has,
+# side by side with the floor (read the input, write as many bytes as the
+# output has), base64, openssl enc -aes-128-ctr, od -An -tu1 -v (timed on an
+# eighth of the text and scaled) and the options form through pipes, on text
+# files of several sizes in /dev/shm. Every contender writes a new file. Runs
+# alternate between the contenders; the best and the median of the runs are
+# reported with the peak memory, as a Markdown table on standard output, every
+# sample on standard error, and as a chart (best time over its floor).
 #
-#   benchmarks/compare.sh [RUNS]
+#   benchmarks/compare.sh [RUNS [SIZES_MIB [CHART]]]
+#   benchmarks/compare.sh 9 "16 256 1024" docs/performance.svg
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-5}
+runs=${1:-9}
+sizes=${2:-16 256 1024}
+chart=${3:-$root/docs/performance.svg}
 build="$root/build"
 
-"$root/scripts/install-deps.sh" openssl time
+"$root/scripts/install-deps.sh" openssl time bc gnuplot-nox
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$(nproc)" --target ciphora ciphora-floor >/dev/null
 
@@ -20,75 +26,122 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/main/ciphora" "$work/"
 floor="$build/benchmarks/ciphora-floor"
 cd "$work"
+printf '117032209004188\n' > key
+read -r -a kernels <<<"$(./ciphora --version | sed -n 's/.*this processor has \(.*\))/\1/p')"
 
 # Fresh memory pages are much slower to fault in than reused ones: write and
 # delete a few GiB once so that no contender pays for that alone.
 dd if=/dev/zero of=warm bs=16M count=640 status=none && rm warm
 
-# Text lines of 76 characters; head closes the pipe early on purpose.
-(set +o pipefail; head -c $((192 << 20)) /dev/urandom | base64 -w 76 | head -c $((256 << 20)) > plain.txt)
-head -c $((32 << 20)) plain.txt > small.txt
-cp plain.txt input.txt
-./ciphora ENC117032209004188
-cp output.txt cipher.txt
-base64 plain.txt > plain.b64
-printf '117032209004188\n' > key
-cipher_bytes=$(stat -c %s cipher.txt)
-plain_bytes=$(stat -c %s plain.txt)
-
 declare -A seconds memory
-# Runs one contender once; records elapsed seconds and peak resident KiB.
+# Runs one contender once after removing what it writes; records elapsed
+# seconds and peak resident KiB.
 measure() {
-  local name=$1; shift
+  local name=$1 writes=$2; shift 2
+  rm -f "$writes"
   local start end
   start=$EPOCHREALTIME
   /usr/bin/time -f "%M" -o rss.txt "$@"
   end=$EPOCHREALTIME
   seconds[$name]+="$(echo "$end - $start" | bc) "
   memory[$name]=$(cat rss.txt)
+  # Outputs are dropped at once, so that /dev/shm holds only the inputs.
+  [[ $writes == input.txt || $writes == output.txt ]] || rm -f "$writes"
 }
 
-for ((run = 0; run < runs; run++)); do
-  measure "floor ENC" "$floor" plain.txt floor.out "$cipher_bytes"
-  # Every contender writes a new file: none pays for freeing an old one.
-  cp plain.txt input.txt && rm -f output.txt
-  measure "ciphora ENC" ./ciphora ENC117032209004188
-  measure "base64" sh -c 'base64 plain.txt > out.b64'
-  measure "openssl enc -aes-128-ctr" openssl enc -aes-128-ctr -pass pass:ciphora -pbkdf2 -in plain.txt -out out.aes
-  measure "od -An -tu1 -v (x8)" sh -c 'od -An -tu1 -v small.txt > out.od'
-  measure "ciphora -e, piped in" sh -c 'cat plain.txt | ./ciphora -e -k key > out.pipe'
-  cp cipher.txt output.txt && rm -f input.txt
-  measure "floor DENC" "$floor" cipher.txt floor.out "$plain_bytes"
-  measure "ciphora DENC" ./ciphora DENC117032209004188
-  measure "base64 -d" sh -c 'base64 -d plain.b64 > out.plain'
-  measure "ciphora -d, piped in" sh -c 'cat cipher.txt | ./ciphora -d -k key > out.plain'
-  rm -f floor.out out.b64 out.aes out.od out.plain out.pipe
-done
-cmp -s input.txt plain.txt || { echo "DENC did not restore the text" >&2; exit 1; }
-
+best() { tr ' ' '\n' | grep -v '^$' | sort -g | head -n 1; }
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-row() {  # name, floor name, scale
-  local m
-  m=$(echo "${seconds[$1]}" | median)
-  m=$(echo "$m * $3" | bc -l)
-  local f
-  f=$(echo "${seconds[$2]}" | median)
-  printf "| %s | %.3f | %.2f | %s |\n" "$1" "$m" "$(echo "$m / $f" | bc -l)" "$((memory[$1] / 1024)) MiB"
-}
+# Commands in the order of the table and the chart, with the floor of each.
+names=("floor ENC")
+for k in "${kernels[@]}"; do names+=("ciphora ENC, $k"); done
+names+=("base64" "openssl enc -aes-128-ctr" "od -An -tu1 -v (x8)" "ciphora -e, piped in" "floor DENC")
+for k in "${kernels[@]}"; do names+=("ciphora DENC, $k"); done
+names+=("base64 -d" "ciphora -d, piped in")
+floor_of() { [[ $1 == *DENC* || $1 == *-d* ]] && echo "floor DENC" || echo "floor ENC"; }
+scale_of() { [[ $1 == od* ]] && echo 8 || echo 1; }
 
-echo "256 MiB of text in /dev/shm, median of $runs runs, $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
-echo
-for name in "${!seconds[@]}"; do echo "# $name: ${seconds[$name]}" >&2; done
-echo "| command | seconds | × floor | peak memory |"
-echo "|---|---|---|---|"
-row "floor ENC" "floor ENC" 1
-row "ciphora ENC" "floor ENC" 1
-row "base64" "floor ENC" 1
-row "openssl enc -aes-128-ctr" "floor ENC" 1
-row "od -An -tu1 -v (x8)" "floor ENC" 8
-row "ciphora -e, piped in" "floor ENC" 1
-row "floor DENC" "floor DENC" 1
-row "ciphora DENC" "floor DENC" 1
-row "base64 -d" "floor DENC" 1
-row "ciphora -d, piped in" "floor DENC" 1
+chart_data=$(mktemp)
+printf 'command' > "$chart_data"
+for size in $sizes; do printf '\t"%s MiB"' "$size" >> "$chart_data"; done
+echo >> "$chart_data"
+declare -A ratios
+
+echo "Text files in /dev/shm, best and median of $runs runs, $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+for size in $sizes; do
+  seconds=() memory=()
+  # Text lines of 76 characters; head closes the pipe early on purpose.
+  (set +o pipefail; head -c $((size * 3 << 18)) /dev/urandom | base64 -w 76 | head -c $((size << 20)) > plain.txt)
+  head -c $((size << 17)) plain.txt > eighth.txt
+  ln -f plain.txt input.txt
+  rm -f output.txt && ./ciphora ENC117032209004188 && mv output.txt cipher.txt
+  base64 plain.txt > plain.b64
+  cipher_bytes=$(stat -c %s cipher.txt)
+  plain_bytes=$(stat -c %s plain.txt)
+
+  for ((run = 0; run < runs; run++)); do
+    ln -f plain.txt input.txt
+    measure "floor ENC" floor.out "$floor" plain.txt floor.out "$cipher_bytes"
+    for k in "${kernels[@]}"; do
+      measure "ciphora ENC, $k" output.txt env CIPHORA_KERNEL="$k" ./ciphora ENC117032209004188
+    done
+    measure "base64" out.b64 sh -c 'base64 plain.txt > out.b64'
+    measure "openssl enc -aes-128-ctr" out.aes \
+      openssl enc -aes-128-ctr -pass pass:ciphora -pbkdf2 -in plain.txt -out out.aes
+    measure "od -An -tu1 -v (x8)" out.od sh -c 'od -An -tu1 -v eighth.txt > out.od'
+    measure "ciphora -e, piped in" out.pipe sh -c 'cat plain.txt | ./ciphora -e -k key > out.pipe'
+    cmp -s output.txt cipher.txt || { echo "ENC wrote another cipher text" >&2; exit 1; }
+
+    ln -f cipher.txt output.txt
+    measure "floor DENC" floor.out "$floor" cipher.txt floor.out "$plain_bytes"
+    for k in "${kernels[@]}"; do
+      measure "ciphora DENC, $k" input.txt env CIPHORA_KERNEL="$k" ./ciphora DENC117032209004188
+    done
+    measure "base64 -d" out.plain sh -c 'base64 -d plain.b64 > out.plain'
+    measure "ciphora -d, piped in" out.plain sh -c 'cat cipher.txt | ./ciphora -d -k key > out.plain'
+    cmp -s input.txt plain.txt || { echo "DENC did not restore the text" >&2; exit 1; }
+  done
+  rm -f plain.txt eighth.txt input.txt output.txt cipher.txt plain.b64
+
+  echo
+  echo "### $size MiB"
+  echo
+  echo "| command | best s | median s | best × floor | peak memory |"
+  echo "|---|---|---|---|---|"
+  for name in "${names[@]}"; do
+    floor_name=$(floor_of "$name")
+    scale=$(scale_of "$name")
+    b=$(echo "$(echo "${seconds[$name]}" | best) * $scale" | bc -l)
+    m=$(echo "$(echo "${seconds[$name]}" | median) * $scale" | bc -l)
+    ratio=$(echo "$b / $(echo "${seconds[$floor_name]}" | best)" | bc -l)
+    ratios["$name,$size"]=$ratio
+    printf "| %s | %.3f | %.3f | %.2f | %s MiB |\n" "$name" "$b" "$m" "$ratio" "$((memory[$name] / 1024))"
+    echo "# $size MiB, $name: ${seconds[$name]}" >&2
+  done
+done
+
+for name in "${names[@]}"; do
+  [[ $name == floor* ]] && continue
+  printf '"%s"' "$name" >> "$chart_data"
+  for size in $sizes; do printf '\t%.3f' "${ratios[$name,$size]}" >> "$chart_data"; done
+  echo >> "$chart_data"
+done
+columns=$(($(wc -w <<<"$sizes") + 1))
+gnuplot <<EOF
+set terminal svg size 1000,520 font "sans,12" background "white"
+set output "$chart"
+set title "Time over its floor (read the input, write the output's bytes), best of $runs runs; lower is better"
+set style data histograms
+set style histogram clustered gap 1
+set style fill solid 0.85 border -1
+set boxwidth 0.9
+set logscale y 2
+set ylabel "best time / floor"
+set grid ytics
+set xtics rotate by -35 left
+set key top left
+set arrow from graph 0, first 1 to graph 1, first 1 nohead dashtype 2 lc rgb "black"
+plot for [c=2:$columns] "$chart_data" using c:xtic(1) title columnheader(c)
+EOF
+rm -f "$chart_data"
+echo >&2 "chart: $chart"

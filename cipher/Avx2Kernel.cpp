@@ -134,9 +134,8 @@ constexpr std::uint32_t kPieceDigits = 0x7FFF7FFF;
 // The five codes of each half's piece as 16-bit values in its lanes 0..4,
 // from digit values 0..9.
 CIPHORA_AVX2 inline __m256i PieceCodes(__m256i digits) {
-    const __m256i hundredsAndTens =
-        _mm256_setr_epi8(0, 1, 3, 4, 6, 7, 9, 10, 12, 13, -1, -1, -1, -1, -1, -1,  //
-                         0, 1, 3, 4, 6, 7, 9, 10, 12, 13, -1, -1, -1, -1, -1, -1);
+    const __m256i hundredsAndTens = _mm256_setr_epi8(0, 1, 3, 4, 6, 7, 9, 10, 12, 13, -1, -1, -1, -1, -1, -1,  //
+                                                     0, 1, 3, 4, 6, 7, 9, 10, 12, 13, -1, -1, -1, -1, -1, -1);
     const __m256i ones = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1,  //
                                           2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1);
     const __m256i weights = _mm256_set1_epi16(static_cast<short>(10 << 8 | 100));
@@ -190,8 +189,8 @@ struct LaneOffsets {
 };
 
 CIPHORA_AVX2 inline LaneOffsets OffsetsOfLanes(Byte key1, Byte key2, std::uint64_t first) {
-    const __m256i iota = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
-                                          21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+    const __m256i iota = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                                          22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
     const std::uint64_t position = first + 1;
     const __m256i c1 = _mm256_add_epi8(_mm256_set1_epi8(static_cast<char>(key1 + 1 + position)), iota);
     __m256i c2 = _mm256_set1_epi8(static_cast<char>(key2 + 1 + key_runs::C2Advances(position)));
@@ -229,9 +228,9 @@ CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) {
     if ((static_cast<std::uint32_t>(_mm256_movemask_epi8(tooBig)) & kPieceCodeBytes) != 0) return false;
     // Per half: A's five codes in bytes 0..4, B's in bytes 8..12.
     const __m256i packed = _mm256_packus_epi16(codesA, codesB);
-    const __m256i inOrder = _mm256_shuffle_epi8(
-        packed, _mm256_setr_epi8(0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1,  //
-                                 0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1));
+    const __m256i inOrder =
+        _mm256_shuffle_epi8(packed, _mm256_setr_epi8(0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1,  //
+                                                     0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm256_castsi256_si128(inOrder));
     alignas(16) Byte upper[16];
     _mm_store_si128(reinterpret_cast<__m128i*>(upper), _mm256_extracti128_si256(inOrder, 1));
@@ -267,8 +266,8 @@ CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::
     }
 }
 
-CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text, std::size_t lines,
-                                       std::uint64_t first, Byte* plain) {
+CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text, std::size_t lines, std::uint64_t first,
+                                       Byte* plain) {
     const NibbleRows toStage1 = RowsOf(run.toStage1);
     const NibbleRows inverse0 = RowsOf(run.inverse0);
     alignas(32) Byte codes[kBatchCodes];

@@ -65,7 +65,10 @@ CipherKernel::EncipherColumns CipherKernel::EncipherColumnsOfRun(std::uint64_t p
     const Column tail = EncipherTail(schedule_.At(position));
     EncipherColumns columns;
     for (int v = 0; v < 256; ++v) {
-        columns.fromStage1[v] = tail[encipher_[1][v]];
+        if (path_ == KernelPath::Avx2) {
+            columns.fromStage1[v] = tail[encipher_[1][v]];
+            continue;
+        }
         columns.hundreds[v] = static_cast<Byte>('0' + tail[v] / 100);
         columns.tens[v] = static_cast<Byte>('0' + tail[v] / 10 % 10);
         columns.ones[v] = static_cast<Byte>('0' + tail[v] % 10);
@@ -76,7 +79,8 @@ CipherKernel::EncipherColumns CipherKernel::EncipherColumnsOfRun(std::uint64_t p
 CipherKernel::DecipherColumns CipherKernel::DecipherColumnsOfRun(std::uint64_t position) const {
     DecipherColumns columns;
     columns.inverseTail = DecipherTail(schedule_.At(position));
-    for (int code = 0; code < 256; ++code) columns.toStage1[code] = decipher_[1][columns.inverseTail[code]];
+    if (path_ == KernelPath::Avx2)
+        for (int code = 0; code < 256; ++code) columns.toStage1[code] = decipher_[1][columns.inverseTail[code]];
     return columns;
 }
 
@@ -92,8 +96,12 @@ void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint
         avx2::EncipherLines({encipher_[0].data(), columns.fromStage1.data(), key1, key2}, plain, steps, first, out);
         return;
     }
-    const avx512::EncipherRun run{encipher_[0].data(), encipher_[1].data(), columns.hundreds.data(),
-                                  columns.tens.data(),  columns.ones.data(), key1,
+    const avx512::EncipherRun run{encipher_[0].data(),
+                                  encipher_[1].data(),
+                                  columns.hundreds.data(),
+                                  columns.tens.data(),
+                                  columns.ones.data(),
+                                  key1,
                                   key2};
     avx512::EncipherGroups(run, plain, steps, first, out);
 }
@@ -153,7 +161,8 @@ Byte* CipherKernel::EncipherScalar(const Byte* plain, std::size_t count, std::ui
             tail = EncipherTail(offsets);
             tailRun = key_runs::C3Advances(position);
         }
-        const std::size_t run = static_cast<std::size_t>(std::min<std::uint64_t>(count, key_runs::LeftWithC2(position)));
+        const std::size_t run =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, key_runs::LeftWithC2(position)));
         Byte c1 = offsets.values[0];
         const Byte c2 = offsets.values[1];
         for (std::size_t i = 0; i < run; ++i, ++c1) {
@@ -184,7 +193,8 @@ void CipherKernel::Decipher(const Byte* codes, std::size_t count, std::uint64_t 
             tail = DecipherTail(offsets);
             tailRun = key_runs::C3Advances(position);
         }
-        const std::size_t run = static_cast<std::size_t>(std::min<std::uint64_t>(count, key_runs::LeftWithC2(position)));
+        const std::size_t run =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, key_runs::LeftWithC2(position)));
         Byte c1 = offsets.values[0];
         const Byte c2 = offsets.values[1];
         for (std::size_t i = 0; i < run; ++i, ++c1) {

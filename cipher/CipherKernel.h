@@ -43,10 +43,10 @@ private:
     using Column = std::array<Byte, 256>;
 
     // The tables of one run of positions with the same counters C3..C5 that
-    // a vector path needs, for one direction.
+    // a vector path needs, for one direction; only this path's are filled in.
     struct EncipherColumns {
-        Column fromStage1;             // the code of a value entering stage 1
-        Column hundreds, tens, ones;   // the code's digits of a value entering stage 2
+        Column fromStage1;            // the code of a value entering stage 1
+        Column hundreds, tens, ones;  // the code's digits of a value entering stage 2
     };
     struct DecipherColumns {
         Column inverseTail;  // a code back through stages 4..2

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "BlockTrust.h"
 #include "CipherText.h"
 #include "EncipherYields.h"
 #include "WorkerPool.h"
@@ -49,12 +50,13 @@ std::size_t EncipherBlock(const CipherKernel& kernel, PlainSlot& slot, std::uint
                                     slot.cipher.data());
 }
 
+static_assert(kCipherBlock % kLineLength == 0, "every block but the last starts at a line start");
+
 // The outcome of deciphering one block on a worker, as if everything before
 // it were canonical lines.
 struct DecipheredBlock {
     std::string plain;
-    bool canonical = false;  // only canonical lines, so the next block may trust its start
-    bool reduced = false;    // a code above 255 came up and has to be reported in order
+    block_trust::Findings findings;
 };
 
 struct CipherSlot {
@@ -66,17 +68,14 @@ struct CipherSlot {
     std::future<DecipheredBlock> done;
 };
 
-// Codes before a line start that only canonical lines precede.
-std::uint64_t CodesBefore(std::uint64_t offset) { return offset / kLineLength * kCodesPerLine; }
-
 DecipheredBlock DecipherBlock(const CipherKernel& kernel, const CipherSlot& slot) {
     DecipheredBlock result;
-    CipherTextDecoder decoder(kernel, CodesBefore(slot.offset),
-                              [&result](int, std::uint64_t) { result.reduced = true; });
+    CipherTextDecoder decoder(kernel, block_trust::CodesBeforeCanonical(slot.offset),
+                              [&result](int, std::uint64_t) { result.findings.reduced = true; });
     result.plain.reserve(slot.size / kDigitsPerCode + 1);
     decoder.Feed(slot.cipher.data(), slot.size, result.plain);
     if (slot.Last()) decoder.Finish(result.plain, slot.offset + slot.size);
-    result.canonical = !decoder.Deviated();
+    result.findings.canonical = !decoder.Deviated();
     return result;
 }
 
@@ -87,7 +86,7 @@ std::uint64_t DecipherInOrder(const CipherKernel& kernel, ByteSource& input, Byt
                               const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress,
                               std::uint64_t offset, const std::vector<CipherSlot*>& readAlready,
                               std::vector<Byte>& buffer) {
-    CipherTextDecoder decoder(kernel, CodesBefore(offset), onReduction);
+    CipherTextDecoder decoder(kernel, block_trust::CodesBeforeCanonical(offset), onReduction);
     std::string plain;
     std::uint64_t total = offset;
     const auto feed = [&](const Byte* text, std::size_t size) {
@@ -185,7 +184,7 @@ std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, Byte
     const auto collect = [&] {
         CipherSlot& slot = slots[next % slots.size()];
         DecipheredBlock result = slot.done.get();
-        if (result.reduced || !(result.canonical || slot.Last())) {
+        if (!block_trust::Stands(result.findings, slot.Last())) {
             std::vector<CipherSlot*> readAlready;
             for (std::size_t later = next; later < block; ++later) {
                 CipherSlot& pending = slots[later % slots.size()];

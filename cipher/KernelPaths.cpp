@@ -13,12 +13,9 @@ constexpr KernelPath kAllPaths[] = {KernelPath::Scalar, KernelPath::Avx2, Kernel
 
 bool IsAvailable(KernelPath path) {
     switch (path) {
-        case KernelPath::Scalar:
-            return true;
-        case KernelPath::Avx2:
-            return avx2::Available();
-        case KernelPath::Avx512:
-            return avx512::Available();
+        case KernelPath::Scalar: return true;
+        case KernelPath::Avx2: return avx2::Available();
+        case KernelPath::Avx512: return avx512::Available();
     }
     return false;
 }
@@ -46,12 +43,9 @@ KernelPath DefaultKernelPath() {
 
 std::string_view KernelPathName(KernelPath path) {
     switch (path) {
-        case KernelPath::Scalar:
-            return "scalar";
-        case KernelPath::Avx2:
-            return "avx2";
-        case KernelPath::Avx512:
-            return "avx512";
+        case KernelPath::Scalar: return "scalar";
+        case KernelPath::Avx2: return "avx2";
+        case KernelPath::Avx512: return "avx512";
     }
     return {};
 }

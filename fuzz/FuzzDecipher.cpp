@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<int> expectedReductions;
     const std::string expected =
         testing::ReferenceCipher(DefaultSubstitutionTables(), key).Decrypt(text, &expectedReductions);
-    for (KernelPath path : {KernelPath::Scalar, BestKernelPath()}) {
+    for (KernelPath path : AvailableKernelPaths()) {
         const CipherKernel kernel(DefaultSubstitutionTables(), key, path);
         std::vector<int> reductions;
         CipherTextDecoder decoder(kernel, [&](int code, std::uint64_t) { reductions.push_back(code); });

@@ -125,8 +125,8 @@ std::string HelpText() {
 }
 
 std::string VersionText(std::string_view version) {
-    std::string text = "ciphora " + std::string(version) + "\ncipher kernel: " +
-                       std::string(KernelPathName(DefaultKernelPath())) + " (this processor has";
+    std::string text = "ciphora " + std::string(version) +
+                       "\ncipher kernel: " + std::string(KernelPathName(DefaultKernelPath())) + " (this processor has";
     for (KernelPath path : AvailableKernelPaths()) text += " " + std::string(KernelPathName(path));
     return text + ")\n";
 }

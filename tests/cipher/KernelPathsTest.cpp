@@ -78,9 +78,9 @@ TEST_P(KernelPathsTest, CanonicalLinesAreReadTheSameOnEveryPath) {
         for (const std::string& spoil : {std::string("300"), std::string("9"), std::string("x"), std::string("\n")}) {
             const std::string text = Spoiled(canonical, spoil, random) + "\r\n";
             // Line starts and starts within a line, across runs of C2 and of C3..C5, far ones.
-            for (std::uint64_t first : {std::uint64_t{0}, std::uint64_t{237}, std::uint64_t{65000},
-                                        std::uint64_t{65000 + 7}, std::uint64_t{16711680 - 4000 + 13},
-                                        std::uint64_t{1} << 24, (std::uint64_t{1} << 32) - 3333}) {
+            for (std::uint64_t first :
+                 {std::uint64_t{0}, std::uint64_t{237}, std::uint64_t{65000}, std::uint64_t{65000 + 7},
+                  std::uint64_t{16711680 - 4000 + 13}, std::uint64_t{1} << 24, (std::uint64_t{1} << 32) - 3333}) {
                 std::vector<Byte> a(text.size()), b(text.size());
                 const auto* bytes = reinterpret_cast<const Byte*>(text.data());
                 const std::size_t fromScalar =
@@ -104,7 +104,8 @@ TEST(Avx2LineReader, TakesExactlyTheCanonicalLines) {
     std::string line;
     for (int code = 0; code < 20; ++code) line += code % 2 == 0 ? "255" : std::to_string(100 + 7 * code);
     line += "\r\n";
-    std::vector<std::string> lines = {line, std::string(60, '0') + "\r\n", std::string(60, '2') + "\r\n", std::string(57, '1') + "256\r\n"};
+    std::vector<std::string> lines = {line, std::string(60, '0') + "\r\n", std::string(60, '2') + "\r\n",
+                                      std::string(57, '1') + "256\r\n"};
     for (std::size_t at = 0; at < kLineLength; ++at)
         for (char spoil : {'/', ':', '0', '9', '2', '6', '\r', '\n', ' ', '\0', '\xB0', '\xFF'}) {
             std::string spoiled = line;

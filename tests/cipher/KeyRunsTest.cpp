@@ -16,10 +16,23 @@ bool SameTail(const StageOffsets& a, const StageOffsets& b) {
 }
 
 // Positions around every kind of carry, and far ones.
-const std::uint64_t kPositions[] = {1,         2,          253,         254,          255,
-                                    256,       65278,      65279,       65280,        65281,
-                                    16711678,  16711679,   16711680,    4294901759,   4294901760,
-                                    (1ull << 40) + 12345,  (1ull << 56) - 3};
+const std::uint64_t kPositions[] = {1,
+                                    2,
+                                    253,
+                                    254,
+                                    255,
+                                    256,
+                                    65278,
+                                    65279,
+                                    65280,
+                                    65281,
+                                    16711678,
+                                    16711679,
+                                    16711680,
+                                    4294901759,
+                                    4294901760,
+                                    (1ull << 40) + 12345,
+                                    (1ull << 56) - 3};
 
 TEST(KeyRuns, C2HoldsStillForItsRunAndMovesRightAfter) {
     for (std::uint64_t position : kPositions) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "cipher/BlockTrust.h"
 #include "cipher/clsEncrypt.h"
 #include "common/KeyedCipher.h"
 #include "common/TestPlatform.h"
@@ -60,6 +61,8 @@ TEST_F(ParallelFilesTest, ADeviationInTheMiddleIsReadDigitByDigitFromThere) {
         {"code above 255", canonical.substr(0, middle) + "777" + canonical.substr(middle + 3)},
         {"reduced codes in two blocks", std::string(canonical).replace(70, 3, "256").replace(middle + 62, 3, "999")},
         {"stray digits at the end", canonical + "42"},
+        {"a code above 255 in the last block only", std::string(canonical).replace(canonical.size() - 40, 3, "300")},
+        {"a short last line in the last block only", canonical.substr(0, canonical.size() - 8) + "\r\n"},
         {"no line breaks",
          [&] {
              std::string text = canonical.substr(0, 9u << 20);
@@ -72,6 +75,30 @@ TEST_F(ParallelFilesTest, ADeviationInTheMiddleIsReadDigitByDigitFromThere) {
         SCOPED_TRACE(c.name);
         ExpectDecipheredAsString(c.text);
     }
+}
+
+// Which worker results stand for the single pass, by what the worker found
+// and whether its block is the last.
+TEST(BlockTrust, OnlyCanonicalUnreportedBlocksStandExceptThatNothingFollowsTheLast) {
+    struct Case {
+        bool canonical, reduced, last, stands;
+    };
+    const Case cases[] = {
+        {true, false, false, true},   {true, false, true, true},  // canonical, nothing to report
+        {false, false, true, true},                               // the last may deviate: nothing follows it
+        {false, false, false, false},                             // the next block's first index is unknown
+        {true, true, false, false},   {true, true, true, false},  // reports must come in order
+        {false, true, false, false},  {false, true, true, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(block_trust::Stands({c.canonical, c.reduced}, c.last), c.stands)
+            << "canonical " << c.canonical << ", reduced " << c.reduced << ", last " << c.last;
+}
+
+TEST(BlockTrust, CanonicalLinesHoldTwentyCodesEach) {
+    EXPECT_EQ(block_trust::CodesBeforeCanonical(0), 0u);
+    EXPECT_EQ(block_trust::CodesBeforeCanonical(kLineLength), kCodesPerLine);
+    EXPECT_EQ(block_trust::CodesBeforeCanonical(std::uint64_t{kLineLength} * 16912 * 1000), 20u * 16912 * 1000);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "BatchProgram.h"
+#include "cipher/KernelPaths.h"
 #include "cipher/clsEncrypt.h"
 #include "common/KeyedCipher.h"
 #include "common/SystemTestSupport.h"
-#include "cipher/KernelPaths.h"
 #include "main/Options.h"
 
 namespace ciphora {
@@ -212,8 +212,7 @@ TEST_F(OptionsProgram, ForcedKernelPathsGiveTheSameCipherText) {
         RunOptions options;
         options.environment = {{kKernelPathVariable, name}};
         const Outcome version = Run({"--version"}, "", options);
-        EXPECT_NE(version.output.find("cipher kernel: " + std::string(KernelPathName(used)) + " ("),
-                  std::string::npos)
+        EXPECT_NE(version.output.find("cipher kernel: " + std::string(KernelPathName(used)) + " ("), std::string::npos)
             << name << ": " << version.output;
 
         const Outcome enciphered = Run({"-e", "-k", program.Path("key")}, text, options);
