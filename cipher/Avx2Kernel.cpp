@@ -161,7 +161,7 @@ struct NibbleRows {
 
 CIPHORA_AVX2 inline NibbleRows RowsOf(const Byte* table) {
     NibbleRows rows;
-    for (int k = 0; k < 16; ++k)
+    for (std::size_t k = 0; k < 16; ++k)
         rows.row[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table + 16 * k)));
     return rows;
 }

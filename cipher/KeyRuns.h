@@ -13,7 +13,7 @@ namespace ciphora {
 namespace key_runs {
 
 inline constexpr std::uint64_t kC2Run = 256;
-inline constexpr std::uint64_t kTailRun = 256 * 256;
+inline constexpr std::uint64_t kTailRun = kC2Run * kC2Run;
 
 constexpr std::uint64_t C2Advances(std::uint64_t position) { return (position + 1) >> 8; }
 

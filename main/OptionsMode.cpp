@@ -228,8 +228,7 @@ int RunOptions(const std::vector<std::string>& arguments) {
     }
     const Options& options = *parsed.options;
     if (options.action == Options::Action::Help || options.action == Options::Action::Version) {
-        const std::string text =
-            options.action == Options::Action::Help ? HelpText() : VersionText(kVersion);
+        const std::string text = options.action == Options::Action::Help ? HelpText() : VersionText(kVersion);
         const bool shown = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
         return shown ? kExitDone : kExitIoError;
     }
