@@ -14,7 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-9}
 sizes=${2:-16 256 1024}
-chart=${3:-$root/docs/performance.svg}
+chart=$(realpath -m "${3:-$root/docs/performance.svg}")
 build="$root/build"
 
 "$root/scripts/install-deps.sh" openssl time bc gnuplot-nox

@@ -52,31 +52,29 @@ std::size_t EncipherBlock(const CipherKernel& kernel, PlainSlot& slot, std::uint
 
 static_assert(kCipherBlock % kLineLength == 0, "every block but the last starts at a line start");
 
-// The outcome of deciphering one block on a worker, as if everything before
-// it were canonical lines.
-struct DecipheredBlock {
-    std::string plain;
-    block_trust::Findings findings;
-};
-
 struct CipherSlot {
     std::vector<Byte> cipher = std::vector<Byte>(kCipherBlock);
     std::size_t size = 0;
     std::uint64_t offset = 0;  // of the block in the input
     // A short block ends the input, so its decoder may finish the text.
     bool Last() const { return size < cipher.size(); }
-    std::future<DecipheredBlock> done;
+    // Deciphered on a worker as if only canonical lines came before.
+    std::string plain;
+    std::future<block_trust::Findings> done;
+    // The plain text being written, where the output takes positions.
+    std::future<void> written;
 };
 
-DecipheredBlock DecipherBlock(const CipherKernel& kernel, const CipherSlot& slot) {
-    DecipheredBlock result;
+block_trust::Findings DecipherBlock(const CipherKernel& kernel, CipherSlot& slot) {
+    block_trust::Findings findings;
     CipherTextDecoder decoder(kernel, block_trust::CodesBeforeCanonical(slot.offset),
-                              [&result](int, std::uint64_t) { result.findings.reduced = true; });
-    result.plain.reserve(slot.size / kDigitsPerCode + 1);
-    decoder.Feed(slot.cipher.data(), slot.size, result.plain);
-    if (slot.Last()) decoder.Finish(result.plain, slot.offset + slot.size);
-    result.findings.canonical = !decoder.Deviated();
-    return result;
+                              [&findings](int, std::uint64_t) { findings.reduced = true; });
+    slot.plain.clear();
+    slot.plain.reserve(slot.size / kDigitsPerCode + 1);
+    decoder.Feed(slot.cipher.data(), slot.size, slot.plain);
+    if (slot.Last()) decoder.Finish(slot.plain, slot.offset + slot.size);
+    findings.canonical = !decoder.Deviated();
+    return findings;
 }
 
 // Deciphers on the calling thread from a line start at `offset`, reading as
@@ -103,6 +101,106 @@ std::uint64_t DecipherInOrder(const CipherKernel& kernel, ByteSource& input, Byt
     return total;
 }
 
+// Both ends are files: every worker reads its block where it lies and writes
+// its text where it belongs, as each block's place is known from its index.
+// The calling thread only hands out the blocks and reports in order.
+unsigned FileWorkerCount() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+std::uint64_t EncipherFiles(const CipherKernel& kernel, const FileSource& input, PositionedSink& output,
+                            const StreamProgress& progress) {
+    const std::uint64_t size = *input.Size();
+    EncipherYields yields;
+    const unsigned workers = FileWorkerCount();
+    std::vector<PlainSlot> slots(workers + 1);
+    WorkerPool pool(workers);
+    std::uint64_t written = 0;
+    const auto collect = [&](PlainSlot& slot) {
+        slot.done.get();
+        written += slot.size;
+        yields.After(written);
+        Report(progress, written);
+    };
+    std::size_t block = 0;
+    for (std::uint64_t first = 0; first < size; first += kPlainBlock, ++block) {
+        PlainSlot& slot = slots[block % slots.size()];
+        if (slot.done.valid()) collect(slot);
+        slot.size = static_cast<std::size_t>(std::min<std::uint64_t>(kPlainBlock, size - first));
+        slot.done = pool.Submit([&kernel, &input, &output, &slot, first] {
+            input.ReadAt(first, slot.plain.data(), slot.size);
+            const std::size_t cipherSize = EncipherBlock(kernel, slot, first);
+            output.WriteAt(SpanCipherSize(0, first), slot.cipher.data(), cipherSize);
+            return cipherSize;
+        });
+    }
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        PlainSlot& slot = slots[(block + i) % slots.size()];
+        if (slot.done.valid()) collect(slot);
+    }
+    input.CheckEnd();
+    // The last line is ended by CR LF too.
+    if (size % kCodesPerLine != 0) output.WriteAt(SpanCipherSize(0, size), "\r\n", 2);
+    return size;
+}
+
+std::uint64_t DecipherFiles(const CipherKernel& kernel, const FileSource& input, PositionedSink& output,
+                            const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress) {
+    const std::uint64_t size = *input.Size();
+    const unsigned workers = FileWorkerCount();
+    std::vector<CipherSlot> slots(workers + 2);
+    WorkerPool pool(workers);
+    std::size_t next = 0;  // the oldest block not yet written
+    std::size_t block = 0;
+    bool standing = true;  // every block collected so far
+    // Whether block `next` stood; its plain text is then being written.
+    const auto collect = [&] {
+        CipherSlot& slot = slots[next % slots.size()];
+        if (!block_trust::Stands(slot.done.get(), slot.Last())) return false;
+        slot.written = pool.Submit([&output, &slot] {
+            output.WriteAt(block_trust::CodesBeforeCanonical(slot.offset), slot.plain.data(), slot.plain.size());
+        });
+        ++next;
+        Report(progress, slot.offset + slot.size);
+        return true;
+    };
+    const auto finishWrites = [&] {
+        for (CipherSlot& slot : slots)
+            if (slot.written.valid()) slot.written.get();
+    };
+    for (std::uint64_t offset = 0; offset < size; offset += kCipherBlock, ++block) {
+        CipherSlot& slot = slots[block % slots.size()];
+        if (slot.done.valid() && !(standing = collect())) break;
+        if (slot.written.valid()) slot.written.get();
+        slot.offset = offset;
+        slot.size = static_cast<std::size_t>(std::min<std::uint64_t>(kCipherBlock, size - offset));
+        slot.done = pool.Submit([&kernel, &input, &slot] {
+            input.ReadAt(slot.offset, slot.cipher.data(), slot.size);
+            return DecipherBlock(kernel, slot);
+        });
+    }
+    while (standing && next < block) standing = collect();
+    if (standing) {
+        finishWrites();
+        input.CheckEnd();
+        return size;
+    }
+    // From the first block that did not stand, in one pass on this thread:
+    // the blocks read already, then the rest of the file.
+    std::vector<CipherSlot*> readAlready;
+    for (std::size_t later = next; later < block; ++later) {
+        CipherSlot& pending = slots[later % slots.size()];
+        if (pending.done.valid()) pending.done.wait();
+        readAlready.push_back(&pending);
+    }
+    const CipherSlot& first = *readAlready.front();
+    FileSource after = input.From(readAlready.back()->offset + readAlready.back()->size);
+    SinkFrom from(output, block_trust::CodesBeforeCanonical(first.offset));
+    std::vector<Byte> buffer(kCipherBlock);
+    const std::uint64_t total =
+        DecipherInOrder(kernel, after, from, onReduction, progress, first.offset, readAlready, buffer);
+    finishWrites();
+    return total;
+}
+
 }  // namespace
 
 bool IsBlankFile(const ReadOnlyFile& input) {
@@ -117,6 +215,10 @@ bool IsBlankFile(const ReadOnlyFile& input) {
 
 std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
                              const StreamProgress& progress) {
+    const auto* file = dynamic_cast<const FileSource*>(&input);
+    auto* positioned = dynamic_cast<PositionedSink*>(&output);
+    if (file != nullptr && positioned != nullptr && *file->Size() >= kParallelFrom)
+        return EncipherFiles(kernel, *file, *positioned, progress);
     EncipherYields yields;
     std::uint64_t written = 0;
     const auto writeBlock = [&](const PlainSlot& slot, std::size_t cipherSize) {
@@ -163,6 +265,10 @@ std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, Byte
 
 std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
                              const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress) {
+    const auto* file = dynamic_cast<const FileSource*>(&input);
+    auto* positioned = dynamic_cast<PositionedSink*>(&output);
+    if (file != nullptr && positioned != nullptr && *file->Size() >= kParallelFrom)
+        return DecipherFiles(kernel, *file, *positioned, onReduction, progress);
     std::vector<CipherSlot> slots(1);
     slots[0].size = input.Read(slots[0].cipher.data(), kCipherBlock);
     const unsigned workers = WorkerCount(input, !slots[0].Last());
@@ -183,8 +289,7 @@ std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, Byte
     std::optional<std::uint64_t> total;  // once a block could not be trusted
     const auto collect = [&] {
         CipherSlot& slot = slots[next % slots.size()];
-        DecipheredBlock result = slot.done.get();
-        if (!block_trust::Stands(result.findings, slot.Last())) {
+        if (!block_trust::Stands(slot.done.get(), slot.Last())) {
             std::vector<CipherSlot*> readAlready;
             for (std::size_t later = next; later < block; ++later) {
                 CipherSlot& pending = slots[later % slots.size()];
@@ -196,7 +301,7 @@ std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, Byte
                 DecipherInOrder(kernel, input, output, onReduction, progress, slot.offset, readAlready, slot.cipher);
             return;
         }
-        output.Write(result.plain);
+        output.Write(slot.plain);
         ++next;
         Report(progress, slot.offset + slot.size);
     };

@@ -16,9 +16,9 @@ namespace ciphora {
 // it was; a writer destroyed without Commit leaves no trace. The target may
 // be the very file that is being read; one that may not be written (or is
 // read-only) is refused (70); on POSIX systems a target that is a link is
-// written through. Failures raise WriteFailure. One implementation per
-// operating system.
-class AtomicFileWriter : public ByteSink {
+// written through. Failures raise WriteFailure; the file is discarded when
+// the writer is destroyed. One implementation per operating system.
+class AtomicFileWriter : public PositionedSink {
 public:
     explicit AtomicFileWriter(const std::string& targetPath);
     ~AtomicFileWriter() override;
@@ -27,6 +27,8 @@ public:
 
     using ByteSink::Write;
     void Write(const void* data, std::size_t size) override;
+    // From any thread; not to be mixed with Write.
+    void WriteAt(std::uint64_t offset, const void* data, std::size_t size) override;
     void Commit();
 
 private:

@@ -82,6 +82,22 @@ void AtomicFileWriter::Write(const void* data, std::size_t size) {
     }
 }
 
+void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::pwrite(Descriptor(handle_), bytes, size, static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            // Other threads may still be writing: the file is discarded by the
+            // destructor, once they are done.
+            throw WriteFailure(FileError(errno, target_));
+        }
+        bytes += written;
+        offset += static_cast<std::uint64_t>(written);
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
 void AtomicFileWriter::Commit() {
     const int descriptor = Descriptor(handle_);
     if (::fsync(descriptor) != 0) Fail(errno);

@@ -73,6 +73,24 @@ void AtomicFileWriter::Write(const void* data, std::size_t size) {
     }
 }
 
+void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD written = 0;
+        // Other threads may still be writing: the file is discarded by the
+        // destructor, once they are done.
+        if (!::WriteFile(Native(handle_), bytes, chunk, &written, &at))
+            throw WriteFailure(FileError(static_cast<long>(::GetLastError()), target_));
+        bytes += written;
+        offset += written;
+        size -= written;
+    }
+}
+
 void AtomicFileWriter::Commit() {
     const HANDLE file = Native(handle_);
     const std::wstring target = Utf16(target_);

@@ -8,19 +8,30 @@ namespace {
 [[noreturn]] void ChangedWhileRead() { throw ReadFailure(kDeviceIoError, "The file changed while it was read"); }
 }  // namespace
 
+void SinkFrom::Write(const void* data, std::size_t size) {
+    sink_.WriteAt(offset_, data, size);
+    offset_ += size;
+}
+
 std::size_t FileSource::Read(void* buffer, std::size_t size) {
-    const std::uint64_t left = file_.Size() - offset_;
-    if (left == 0) {
-        // A file that grew while it was read no longer holds the text read.
-        char extra;
-        if (file_.ReadAt(offset_, &extra, 1) != 0) ChangedWhileRead();
-        return 0;
-    }
+    const std::size_t got = ReadAt(offset_, buffer, size);
+    if (got == 0) CheckEnd();
+    offset_ += got;
+    return got;
+}
+
+std::size_t FileSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+    const std::uint64_t left = offset < file_.Size() ? file_.Size() - offset : 0;
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, left));
     // A short read before the end means that the file shrank.
-    if (file_.ReadAt(offset_, buffer, wanted) != wanted) ChangedWhileRead();
-    offset_ += wanted;
+    if (wanted > 0 && file_.ReadAt(offset, buffer, wanted) != wanted) ChangedWhileRead();
     return wanted;
+}
+
+void FileSource::CheckEnd() const {
+    // A file that grew while it was read no longer holds the text read.
+    char extra;
+    if (file_.ReadAt(file_.Size(), &extra, 1) != 0) ChangedWhileRead();
 }
 
 std::size_t StreamSource::Read(void* buffer, std::size_t size) {

@@ -30,17 +30,45 @@ public:
     void Write(std::string_view data) { Write(data.data(), data.size()); }
 };
 
-// A file of a known size, read from its start. It must keep that size: one
-// that shrinks or grows while it is read raises ReadFailure.
+// A sink that can also be written at given offsets, from several threads at
+// once. Whoever writes that way writes every byte up to the end.
+class PositionedSink : public ByteSink {
+public:
+    virtual void WriteAt(std::uint64_t offset, const void* data, std::size_t size) = 0;
+};
+
+// Writes in order into a positioned sink, from `offset` on.
+class SinkFrom : public ByteSink {
+public:
+    SinkFrom(PositionedSink& sink, std::uint64_t offset) : sink_(sink), offset_(offset) {}
+    using ByteSink::Write;
+    void Write(const void* data, std::size_t size) override;
+
+private:
+    PositionedSink& sink_;
+    std::uint64_t offset_;
+};
+
+// A file of a known size, read in order from `offset` (its start unless
+// given), or anywhere with ReadAt. It must keep that size: one that shrinks
+// or grows while it is read raises ReadFailure.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const ReadOnlyFile& file) : file_(file) {}
+    explicit FileSource(const ReadOnlyFile& file, std::uint64_t offset = 0) : file_(file), offset_(offset) {}
     std::size_t Read(void* buffer, std::size_t size) override;
     std::optional<std::uint64_t> Size() const override { return file_.Size(); }
 
+    // Reads up to `size` bytes at `offset`, fewer only at the end; from any
+    // thread.
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+    // Raises ReadFailure when the file has grown beyond its size.
+    void CheckEnd() const;
+    // The same file, read in order from `offset`.
+    FileSource From(std::uint64_t offset) const { return FileSource(file_, offset); }
+
 private:
     const ReadOnlyFile& file_;
-    std::uint64_t offset_ = 0;
+    std::uint64_t offset_;
 };
 
 // A pipe, a terminal or any other file read to its end, whose size nobody
