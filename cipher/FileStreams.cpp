@@ -11,6 +11,7 @@
 #include "CipherText.h"
 #include "EncipherYields.h"
 #include "WorkerPool.h"
+#include "support/LargeMemory.h"
 
 namespace ciphora {
 
@@ -39,8 +40,8 @@ void Report(const StreamProgress& progress, std::uint64_t done) {
 
 // A block in flight: the input read for it, the output a worker makes.
 struct PlainSlot {
-    std::vector<Byte> plain = std::vector<Byte>(kPlainBlock);
-    std::vector<Byte> cipher = std::vector<Byte>(SpanCipherSize(0, kPlainBlock));
+    LargeBuffer plain = LargeBuffer(kPlainBlock);
+    LargeBuffer cipher = LargeBuffer(SpanCipherSize(0, kPlainBlock));
     std::size_t size = 0;  // of the plain text read
     std::future<std::size_t> done;
 };
@@ -53,7 +54,7 @@ std::size_t EncipherBlock(const CipherKernel& kernel, PlainSlot& slot, std::uint
 static_assert(kCipherBlock % kLineLength == 0, "every block but the last starts at a line start");
 
 struct CipherSlot {
-    std::vector<Byte> cipher = std::vector<Byte>(kCipherBlock);
+    LargeBuffer cipher = LargeBuffer(kCipherBlock);
     std::size_t size = 0;
     std::uint64_t offset = 0;  // of the block in the input
     // A short block ends the input, so its decoder may finish the text.
@@ -70,7 +71,7 @@ block_trust::Findings DecipherBlock(const CipherKernel& kernel, CipherSlot& slot
     CipherTextDecoder decoder(kernel, block_trust::CodesBeforeCanonical(slot.offset),
                               [&findings](int, std::uint64_t) { findings.reduced = true; });
     slot.plain.clear();
-    slot.plain.reserve(slot.size / kDigitsPerCode + 1);
+    ReserveLargeString(slot.plain, slot.size / kDigitsPerCode + 1);
     decoder.Feed(slot.cipher.data(), slot.size, slot.plain);
     if (slot.Last()) decoder.Finish(slot.plain, slot.offset + slot.size);
     findings.canonical = !decoder.Deviated();
@@ -82,8 +83,7 @@ block_trust::Findings DecipherBlock(const CipherKernel& kernel, CipherSlot& slot
 // blocks read already, then the rest of the input. Returns the input's length.
 std::uint64_t DecipherInOrder(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
                               const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress,
-                              std::uint64_t offset, const std::vector<CipherSlot*>& readAlready,
-                              std::vector<Byte>& buffer) {
+                              std::uint64_t offset, const std::vector<CipherSlot*>& readAlready, LargeBuffer& buffer) {
     CipherTextDecoder decoder(kernel, block_trust::CodesBeforeCanonical(offset), onReduction);
     std::string plain;
     std::uint64_t total = offset;
@@ -191,12 +191,12 @@ std::uint64_t DecipherFiles(const CipherKernel& kernel, const FileSource& input,
         if (pending.done.valid()) pending.done.wait();
         readAlready.push_back(&pending);
     }
-    const CipherSlot& first = *readAlready.front();
+    // The oldest block is fed before anything more is read into it.
+    CipherSlot& first = *readAlready.front();
     FileSource after = input.From(readAlready.back()->offset + readAlready.back()->size);
     SinkFrom from(output, block_trust::CodesBeforeCanonical(first.offset));
-    std::vector<Byte> buffer(kCipherBlock);
     const std::uint64_t total =
-        DecipherInOrder(kernel, after, from, onReduction, progress, first.offset, readAlready, buffer);
+        DecipherInOrder(kernel, after, from, onReduction, progress, first.offset, readAlready, first.cipher);
     finishWrites();
     return total;
 }

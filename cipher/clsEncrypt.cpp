@@ -11,7 +11,7 @@
 #include "EncipherYields.h"
 #include "FileStreams.h"
 #include "support/AtomicFileWriter.h"
-#include "support/LargeStrings.h"
+#include "support/LargeMemory.h"
 #include "support/Platform.h"
 #include "support/Text.h"
 #include "support/mdlFWriteLog.h"

@@ -1,8 +1,8 @@
-#include "LargeStrings.h"
+#include "LargeMemory.h"
 
 namespace ciphora {
 
 // Large pages need a privilege that programs are not given by default.
-void ReserveLargeString(std::string& text, std::size_t capacity) { text.reserve(capacity); }
+void AdviseLargePages(void*, std::size_t) {}
 
 }  // namespace ciphora
