@@ -108,16 +108,18 @@ void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint
 
 std::size_t CipherKernel::DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first,
                                         Byte* plain) const {
-    const DecipherColumns columns = DecipherColumnsOfRun(first + 1);
     const Byte key1 = key_.values[0];
     const Byte key2 = key_.values[1];
     if (path_ == KernelPath::Avx2) {
         const std::size_t lines = std::min<std::size_t>(steps, size / kLineLength);
+        if (lines == 0) return 0;
+        const DecipherColumns columns = DecipherColumnsOfRun(first + 1);
         return avx2::DecipherLines({columns.toStage1.data(), decipher_[0].data(), key1, key2}, text, lines, first,
                                    plain);
     }
     if (size < avx512::kGroupReadBytes) return 0;
     const std::size_t groups = std::min(steps, (size - avx512::kGroupReadBytes) / avx512::kGroupBytes + 1);
+    const DecipherColumns columns = DecipherColumnsOfRun(first + 1);
     const avx512::DecipherRun run{decipher_[0].data(), decipher_[1].data(), columns.inverseTail.data(), key1, key2};
     return avx512::DecipherGroups(run, text, groups, first, plain);
 }

@@ -12,7 +12,7 @@ constexpr std::size_t kBatch = 4096;
 // Canonical lines are taken in pieces of at most this many bytes, so that the
 // output never grows far beyond what they give.
 constexpr std::size_t kFirstPiece = kLineLength * 3;
-constexpr std::size_t kLargestPiece = kLineLength * 2048;
+constexpr std::size_t kLargestPiece = kLineLength * 16384;
 constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 
 // Only a piece that starts with a canonical line is worth handing to the
