@@ -155,25 +155,32 @@ TEST(BatchProgram, MissingInputLeavesAnExistingOutputAlone) {
 
 TEST(BatchProgram, AnOutputThatCannotBeWrittenKeepsTheOldOne) {
     SKIP_ON_WINDOWS("Windows has no per-process limit on the size of the files a process writes");
-    for (const char* mode : {"ENC", "DENC"}) {
-        BatchProgram program;
-        const std::string plain = RandomBytes(10000, 3);
-        program.Write("input.txt", plain);
-        ASSERT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 0);
-        const std::string cipherText = program.Read("output.txt");
-        const std::string target = std::string(mode) == "ENC" ? "output.txt" : "input.txt";
-        program.Write(target, "old contents");
+    // A small text, and one whose blocks the workers write themselves.
+    const struct {
+        std::size_t size;
+        std::uint64_t limit;
+    } texts[] = {{10000, 2000}, {(9u << 20) + 3, 4u << 20}};
+    for (const auto& text : texts)
+        for (const char* mode : {"ENC", "DENC"}) {
+            SCOPED_TRACE(text.size);
+            BatchProgram program;
+            const std::string plain = RandomBytes(text.size, 3);
+            program.Write("input.txt", plain);
+            ASSERT_EQ(program.Run({"ENC" + std::string(kKey)}).status, 0);
+            const std::string target = std::string(mode) == "ENC" ? "output.txt" : "input.txt";
+            program.Write(target, "old contents");
 
-        testing::RunOptions limited;
-        limited.fileSizeLimit = 2000;
-        const Outcome outcome = program.Run({mode + std::string(kKey)}, limited);
-        EXPECT_EQ(outcome.status, 73) << mode;
-        EXPECT_EQ(program.LogMessages().back(), "Error saving file from RichTextBox: " + program.Path(target)) << mode;
-        EXPECT_EQ(program.Read(target), "old contents") << mode;
-        EXPECT_EQ(program.Entries(), (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName,
-                                                               "input.txt", "output.txt"}))
-            << mode;
-    }
+            testing::RunOptions limited;
+            limited.fileSizeLimit = text.limit;
+            const Outcome outcome = program.Run({mode + std::string(kKey)}, limited);
+            EXPECT_EQ(outcome.status, 73) << mode;
+            EXPECT_EQ(program.LogMessages().back(), "Error saving file from RichTextBox: " + program.Path(target))
+                << mode;
+            EXPECT_EQ(program.Read(target), "old contents") << mode;
+            EXPECT_EQ(program.Entries(), (std::vector<std::string>{"VbAppErrorLog.txt", BatchProgram::kExecutableName,
+                                                                   "input.txt", "output.txt"}))
+                << mode;
+        }
 }
 
 TEST(BatchProgram, AReadOnlyOutputIsRefusedAndKept) {
