@@ -77,31 +77,26 @@ void CipherTextDecoder::Flush(std::string& plain) {
 void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& plain) {
     std::size_t i = 0;
     while (i < size) {
-        if (atLineStart_ && partialDigits_ == 0) {
+        if (AtCanonicalStart()) {
             i += FeedCanonicalLines(input + i, size - i, plain);
             // What follows, if anything, is read digit by digit to the end of its line.
             atLineStart_ = false;
             continue;
         }
         deviated_ = true;
-        if (partialDigits_ == 0) {
-            if (i + 3 <= size && IsDigit(input[i]) && IsDigit(input[i + 1]) && IsDigit(input[i + 2])) {
-                CompleteCode((input[i] - '0') * 100 + (input[i + 1] - '0') * 10 + (input[i + 2] - '0'));
-                i += 3;
-                if (pending_.size() == kBatch) Flush(plain);
-                continue;
-            }
+        if (partial_.Empty() && i + 3 <= size && IsDigit(input[i]) && IsDigit(input[i + 1]) && IsDigit(input[i + 2])) {
+            CompleteCode((input[i] - '0') * 100 + (input[i + 1] - '0') * 10 + (input[i + 2] - '0'));
+            i += 3;
+            if (pending_.size() == kBatch) Flush(plain);
+            continue;
         }
         const Byte c = input[i++];
         if (!IsDigit(c)) {
             atLineStart_ = c == '\n';
             continue;
         }
-        partialValue_ = partialValue_ * 10 + (c - '0');
-        if (++partialDigits_ == 3) {
-            CompleteCode(partialValue_);
-            partialValue_ = 0;
-            partialDigits_ = 0;
+        if (partial_.Add(c)) {
+            CompleteCode(partial_.Take());
             if (pending_.size() == kBatch) Flush(plain);
         }
     }
@@ -109,9 +104,9 @@ void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& p
 }
 
 void CipherTextDecoder::Finish(std::string& plain, std::uint64_t totalLength) {
-    if (partialDigits_ > 0 && kDigitsPerCode * (codesRead_ + 1) <= totalLength) CompleteCode(partialValue_);
-    partialValue_ = 0;
-    partialDigits_ = 0;
+    const bool hasRoom = kDigitsPerCode * (codesRead_ + 1) <= totalLength;
+    if (!partial_.Empty() && hasRoom) CompleteCode(partial_.Take());
+    partial_ = {};
     Flush(plain);
 }
 

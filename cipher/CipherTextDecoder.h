@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CipherKernel.h"
+#include "CipherText.h"
 
 namespace ciphora {
 
@@ -43,6 +44,31 @@ public:
     bool Deviated() const { return deviated_; }
 
 private:
+    // The digits of a code read so far, when a line breaks it up or a piece
+    // of the text ends inside it.
+    class PartialCode {
+    public:
+        bool Empty() const { return digits_ == 0; }
+        // Adds a digit; true once the code has its three.
+        bool Add(Byte digit) {
+            value_ = value_ * 10 + (digit - '0');
+            return ++digits_ == kDigitsPerCode;
+        }
+        // The code read so far, which starts again empty.
+        int Take() {
+            const int value = value_;
+            *this = {};
+            return value;
+        }
+
+    private:
+        int value_ = 0;
+        int digits_ = 0;
+    };
+
+    // Canonical lines can only begin where a line begins and no code is
+    // partly read.
+    bool AtCanonicalStart() const { return atLineStart_ && partial_.Empty(); }
     void CompleteCode(int value);
     void Flush(std::string& plain);
     // Canonical lines at the start of the input, deciphered straight into
@@ -52,12 +78,12 @@ private:
     const CipherKernel& kernel_;
     ReductionObserver onReduction_;
     std::uint64_t codesRead_ = 0;
+    // Codes read but not yet deciphered, and the index of the first of them.
+    std::vector<Byte> pending_;
     std::uint64_t firstPending_ = 0;
-    int partialValue_ = 0;
-    int partialDigits_ = 0;
+    PartialCode partial_;
     bool atLineStart_ = true;
     bool deviated_ = false;
-    std::vector<Byte> pending_;
 };
 
 }  // namespace ciphora
