@@ -40,9 +40,29 @@ SystemFile SystemFile::OpenForAppending(const std::string& path) {
     return {OpenDescriptor(path, O_WRONLY | O_APPEND | O_CREAT), path};
 }
 
-SystemFile SystemFile::StandardInput() { return {0, "standard input"}; }
+namespace {
+// A pipe holds 64 KiB unless asked for more; a larger one lets the process
+// at its other end run longer between switches.
+void EnlargeIfPipe(int descriptor) {
+#ifdef F_SETPIPE_SZ
+    constexpr int kPipeBuffer = 1 << 20;
+    // Not a pipe, or more than an unprivileged process may ask for: as it is.
+    static_cast<void>(::fcntl(descriptor, F_SETPIPE_SZ, kPipeBuffer));
+#else
+    static_cast<void>(descriptor);
+#endif
+}
+}  // namespace
 
-SystemFile SystemFile::StandardOutput() { return {1, "standard output"}; }
+SystemFile SystemFile::StandardInput() {
+    EnlargeIfPipe(0);
+    return {0, "standard input"};
+}
+
+SystemFile SystemFile::StandardOutput() {
+    EnlargeIfPipe(1);
+    return {1, "standard output"};
+}
 
 void SystemFile::Release() noexcept {
     if (handle_ != kClosed) ::close(Descriptor(handle_));
