@@ -15,6 +15,12 @@ namespace ciphora::avx2 {
 
 namespace {
 
+// Lines are taken 16 at a time: 320 codes, ten vectors. All the codes of a
+// batch are stored before the first is loaded again, so that no load waits
+// for the bytes just stored.
+constexpr std::size_t kBatchLines = 16;
+constexpr std::size_t kBatchCodes = kBatchLines * kCodesPerLine;
+
 // A line is written as two overlapping vectors: bytes 0..31 and 30..61. The
 // first takes codes 0..10, the second codes 10..19 and the line break; each
 // vector half (16 bytes) is filled from one copy of 16 codes: codes 0..15 for
@@ -89,30 +95,40 @@ CIPHORA_AVX2 inline __m256i Place(const Digits& digits, const std::array<std::ar
     return _mm256_or_si256(_mm256_or_si256(h, t), _mm256_or_si256(o, Load(fixed)));
 }
 
-constexpr int kLowerHalf = 0x00;
-constexpr int kUpperHalf = 0x11;
+// The digits of a batch of codes, one array per kind.
+struct DigitColumns {
+    alignas(32) Byte hundreds[kBatchCodes];
+    alignas(32) Byte tens[kBatchCodes];
+    alignas(32) Byte ones[kBatchCodes];
+};
 
-// One half of every digit vector, copied into both halves.
-template <int kHalf>
-CIPHORA_AVX2 inline Digits HalfInBoth(const Digits& digits) {
-    return {_mm256_permute2x128_si256(digits.hundreds, digits.hundreds, kHalf),
-            _mm256_permute2x128_si256(digits.tens, digits.tens, kHalf),
-            _mm256_permute2x128_si256(digits.ones, digits.ones, kHalf)};
+// Stores the digits of the 32 codes at `lane` of a batch.
+CIPHORA_AVX2 inline void StoreDigits(__m256i codes, DigitColumns& columns, std::size_t lane) {
+    const __m256i zero = _mm256_setzero_si256();
+    // Unpacking and packing again within each half keeps the codes in order.
+    const Digits low = DigitsOf(_mm256_unpacklo_epi8(codes, zero));
+    const Digits high = DigitsOf(_mm256_unpackhi_epi8(codes, zero));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(columns.hundreds + lane),
+                       _mm256_packus_epi16(low.hundreds, high.hundreds));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(columns.tens + lane), _mm256_packus_epi16(low.tens, high.tens));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(columns.ones + lane), _mm256_packus_epi16(low.ones, high.ones));
 }
 
-// Writes the 62 bytes of the line of 20 codes.
-CIPHORA_AVX2 void FormatLine(const Byte* codes, Byte* out) {
+// 16 digits of a kind from `at`, in both halves of a vector.
+CIPHORA_AVX2 inline __m256i SixteenInBoth(const Byte* at) {
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
+}
+
+CIPHORA_AVX2 inline Digits SixteenCodes(const DigitColumns& columns, std::size_t code) {
+    return {SixteenInBoth(columns.hundreds + code), SixteenInBoth(columns.tens + code),
+            SixteenInBoth(columns.ones + code)};
+}
+
+// Writes the 62 bytes of the line whose 20 codes start at `code`.
+CIPHORA_AVX2 inline void FormatLine(const DigitColumns& columns, std::size_t code, Byte* out) {
     const LinePatterns& patterns = Patterns();
-    // Lower half: codes 0..15; upper half: codes 4..19.
-    const __m256i both = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(codes + kSecondCodes),
-                                             reinterpret_cast<const __m128i*>(codes));
-    const __m256i zero = _mm256_setzero_si256();
-    const Digits low = DigitsOf(_mm256_unpacklo_epi8(both, zero));
-    const Digits high = DigitsOf(_mm256_unpackhi_epi8(both, zero));
-    const Digits bytes{_mm256_packus_epi16(low.hundreds, high.hundreds), _mm256_packus_epi16(low.tens, high.tens),
-                       _mm256_packus_epi16(low.ones, high.ones)};
-    const __m256i first = Place(HalfInBoth<kLowerHalf>(bytes), patterns.first, patterns.firstFixed);
-    const __m256i second = Place(HalfInBoth<kUpperHalf>(bytes), patterns.second, patterns.secondFixed);
+    const __m256i first = Place(SixteenCodes(columns, code), patterns.first, patterns.firstFixed);
+    const __m256i second = Place(SixteenCodes(columns, code + kSecondCodes), patterns.second, patterns.secondFixed);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), first);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSecondVector), second);
 }
@@ -153,8 +169,10 @@ CIPHORA_AVX2 inline bool AreDigits(__m256i digits, std::uint32_t lanes) {
 constexpr std::uint32_t kPieceCodeBytes = 0x03FF03FF;
 
 // A 256-entry table as 16 rows of 16 entries, each row in both halves of a
-// vector: a lookup shuffles every row by the low four bits of the index and
-// keeps the row that the high four bits name.
+// vector. A lookup shuffles every row by the low four bits of the index,
+// then keeps, level by level, the row that bits 4, 5 and 6 name; bit 7 is
+// told apart by the shuffle itself, which gives zero where the index has it
+// set: rows 0..7 see the index as it is, rows 8..15 with bit 7 flipped.
 struct NibbleRows {
     __m256i row[16];
 };
@@ -166,20 +184,26 @@ CIPHORA_AVX2 inline NibbleRows RowsOf(const Byte* table) {
     return rows;
 }
 
+// Picks among the eight rows from `first` by bits 4..6 of the index, each
+// shifted up to bit 7 in `bit4`, `bit5`, `bit6`, where blends look.
+CIPHORA_AVX2 inline __m256i PickOfEight(const NibbleRows& table, int first, __m256i index, __m256i bit4, __m256i bit5,
+                                        __m256i bit6) {
+    __m256i pairs[4];
+    for (int k = 0; k < 4; ++k)
+        pairs[k] = _mm256_blendv_epi8(_mm256_shuffle_epi8(table.row[first + 2 * k], index),
+                                      _mm256_shuffle_epi8(table.row[first + 2 * k + 1], index), bit4);
+    const __m256i low = _mm256_blendv_epi8(pairs[0], pairs[1], bit5);
+    const __m256i high = _mm256_blendv_epi8(pairs[2], pairs[3], bit5);
+    return _mm256_blendv_epi8(low, high, bit6);
+}
+
 CIPHORA_AVX2 inline __m256i Lookup(const NibbleRows& table, __m256i index) {
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i low = _mm256_and_si256(index, nibble);
-    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(index, 4), nibble);
-    // Two chains of eight, so that the processor can run them side by side.
-    __m256i lower = _mm256_setzero_si256();
-    __m256i upper = _mm256_setzero_si256();
-    for (int k = 0; k < 8; ++k) {
-        lower = _mm256_blendv_epi8(lower, _mm256_shuffle_epi8(table.row[k], low),
-                                   _mm256_cmpeq_epi8(high, _mm256_set1_epi8(static_cast<char>(k))));
-        upper = _mm256_blendv_epi8(upper, _mm256_shuffle_epi8(table.row[k + 8], low),
-                                   _mm256_cmpeq_epi8(high, _mm256_set1_epi8(static_cast<char>(k + 8))));
-    }
-    return _mm256_or_si256(lower, upper);
+    const __m256i bit4 = _mm256_slli_epi16(index, 3);
+    const __m256i bit5 = _mm256_slli_epi16(index, 2);
+    const __m256i bit6 = _mm256_slli_epi16(index, 1);
+    const __m256i flipped = _mm256_xor_si256(index, _mm256_set1_epi8(static_cast<char>(0x80)));
+    return _mm256_or_si256(PickOfEight(table, 0, index, bit4, bit5, bit6),
+                           PickOfEight(table, 8, flipped, bit4, bit5, bit6));
 }
 
 // C1 and C2 for 32 consecutive characters from the 0-based index `first`;
@@ -201,12 +225,6 @@ CIPHORA_AVX2 inline LaneOffsets OffsetsOfLanes(Byte key1, Byte key2, std::uint64
     }
     return {c1, c2};
 }
-
-// Lines are taken 16 at a time: 320 codes, ten vectors. All the codes of a
-// batch are stored before the first is loaded again, so that no load waits
-// for the bytes just stored.
-constexpr std::size_t kBatchLines = 16;
-constexpr std::size_t kBatchCodes = kBatchLines * kCodesPerLine;
 
 }  // namespace
 
@@ -242,7 +260,7 @@ CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::
                                 Byte* out) {
     const NibbleRows stage0 = RowsOf(run.stage0);
     const NibbleRows fromStage1 = RowsOf(run.fromStage1);
-    alignas(32) Byte codes[kBatchCodes];
+    DigitColumns digits;
     alignas(32) Byte lastBatch[kBatchCodes];
     while (lines > 0) {
         const std::size_t batch = std::min(lines, kBatchLines);
@@ -255,10 +273,10 @@ CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::
             const __m256i characters = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + lane));
             const __m256i entering1 =
                 _mm256_add_epi8(Lookup(stage0, _mm256_add_epi8(characters, offsets.c1)), offsets.c2);
-            _mm256_store_si256(reinterpret_cast<__m256i*>(codes + lane), Lookup(fromStage1, entering1));
+            StoreDigits(Lookup(fromStage1, entering1), digits, lane);
         }
         for (std::size_t line = 0; line < batch; ++line)
-            FormatLine(codes + line * kCodesPerLine, out + line * kLineLength);
+            FormatLine(digits, line * kCodesPerLine, out + line * kLineLength);
         plain += count;
         out += batch * kLineLength;
         first += count;
