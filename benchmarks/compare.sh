@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Times ciphora ENC and DENC, once for every cipher kernel this processor has,
 # side by side with the floor (read the input, write as many bytes as the
-# output has), base64, openssl enc -aes-128-ctr, od -An -tu1 -v (timed on an
-# eighth of the text and scaled) and the options form through pipes, on text
+# output has), base64, openssl enc -aes-128-ctr, od -An -tu1 -v (timed on at
+# most 16 MiB and scaled) and the options form through pipes, on text
 # files of several sizes in /dev/shm. Every contender writes a new file. Runs
 # alternate between the contenders; the best and the median of the runs are
 # reported with the peak memory, as a Markdown table on standard output, every
@@ -55,11 +55,11 @@ median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print a[i
 # Commands in the order of the table and the chart, with the floor of each.
 names=("floor ENC")
 for k in "${kernels[@]}"; do names+=("ciphora ENC, $k"); done
-names+=("base64" "openssl enc -aes-128-ctr" "od -An -tu1 -v (x8)" "ciphora -e, piped in" "floor DENC")
+names+=("base64" "openssl enc -aes-128-ctr" "od -An -tu1 -v (scaled)" "ciphora -e, piped in" "floor DENC")
 for k in "${kernels[@]}"; do names+=("ciphora DENC, $k"); done
 names+=("base64 -d" "ciphora -d, piped in")
 floor_of() { [[ $1 == *DENC* || $1 == *-d* ]] && echo "floor DENC" || echo "floor ENC"; }
-scale_of() { [[ $1 == od* ]] && echo 8 || echo 1; }
+scale_of() { [[ $1 == od* ]] && echo "$od_scale" || echo 1; }
 
 chart_data=$(mktemp)
 printf 'command' > "$chart_data"
@@ -72,7 +72,8 @@ for size in $sizes; do
   seconds=() memory=()
   # Text lines of 76 characters; head closes the pipe early on purpose.
   (set +o pipefail; head -c $((size * 3 << 18)) /dev/urandom | base64 -w 76 | head -c $((size << 20)) > plain.txt)
-  head -c $((size << 17)) plain.txt > eighth.txt
+  od_mib=$((size < 16 ? size : 16)) od_scale=$((size / (size < 16 ? size : 16)))
+  head -c $((od_mib << 20)) plain.txt > sample.txt
   ln -f plain.txt input.txt
   rm -f output.txt && ./ciphora ENC117032209004188 && mv output.txt cipher.txt
   base64 plain.txt > plain.b64
@@ -88,7 +89,7 @@ for size in $sizes; do
     measure "base64" out.b64 sh -c 'base64 plain.txt > out.b64'
     measure "openssl enc -aes-128-ctr" out.aes \
       openssl enc -aes-128-ctr -pass pass:ciphora -pbkdf2 -in plain.txt -out out.aes
-    measure "od -An -tu1 -v (x8)" out.od sh -c 'od -An -tu1 -v eighth.txt > out.od'
+    measure "od -An -tu1 -v (scaled)" out.od sh -c 'od -An -tu1 -v sample.txt > out.od'
     measure "ciphora -e, piped in" out.pipe sh -c 'cat plain.txt | ./ciphora -e -k key > out.pipe'
     cmp -s output.txt cipher.txt || { echo "ENC wrote another cipher text" >&2; exit 1; }
 
@@ -101,7 +102,7 @@ for size in $sizes; do
     measure "ciphora -d, piped in" out.plain sh -c 'cat cipher.txt | ./ciphora -d -k key > out.plain'
     cmp -s input.txt plain.txt || { echo "DENC did not restore the text" >&2; exit 1; }
   done
-  rm -f plain.txt eighth.txt input.txt output.txt cipher.txt plain.b64
+  rm -f plain.txt sample.txt input.txt output.txt cipher.txt plain.b64
 
   echo
   echo "### $size MiB"
