@@ -62,8 +62,6 @@ struct CipherSlot {
     // Deciphered on a worker as if only canonical lines came before.
     std::string plain;
     std::future<block_trust::Findings> done;
-    // The plain text being written, where the output takes positions.
-    std::future<void> written;
 };
 
 block_trust::Findings DecipherBlock(const CipherKernel& kernel, CipherSlot& slot) {
@@ -76,6 +74,19 @@ block_trust::Findings DecipherBlock(const CipherKernel& kernel, CipherSlot& slot
     if (slot.Last()) decoder.Finish(slot.plain, slot.offset + slot.size);
     findings.canonical = !decoder.Deviated();
     return findings;
+}
+
+// The blocks from the oldest one not written (whose outcome is taken) up to
+// the last one handed out, in order, once each is done; a block that could
+// not be read raises its failure here.
+std::vector<CipherSlot*> BlocksInFlight(std::vector<CipherSlot>& slots, std::size_t oldest, std::size_t end) {
+    std::vector<CipherSlot*> blocks;
+    for (std::size_t block = oldest; block < end; ++block) {
+        CipherSlot& slot = slots[block % slots.size()];
+        if (slot.done.valid()) slot.done.get();
+        blocks.push_back(&slot);
+    }
+    return blocks;
 }
 
 // Deciphers on the calling thread from a line start at `offset`, reading as
@@ -151,25 +162,19 @@ std::uint64_t DecipherFiles(const CipherKernel& kernel, const FileSource& input,
     std::size_t next = 0;  // the oldest block not yet written
     std::size_t block = 0;
     bool standing = true;  // every block collected so far
-    // Whether block `next` stood; its plain text is then being written.
+    // Whether block `next` stood; its plain text is then written, here, while
+    // the workers read and decipher the blocks after it.
     const auto collect = [&] {
         CipherSlot& slot = slots[next % slots.size()];
         if (!block_trust::Stands(slot.done.get(), slot.Last())) return false;
-        slot.written = pool.Submit([&output, &slot] {
-            output.WriteAt(block_trust::CodesBeforeCanonical(slot.offset), slot.plain.data(), slot.plain.size());
-        });
+        output.WriteAt(block_trust::CodesBeforeCanonical(slot.offset), slot.plain.data(), slot.plain.size());
         ++next;
         Report(progress, slot.offset + slot.size);
         return true;
     };
-    const auto finishWrites = [&] {
-        for (CipherSlot& slot : slots)
-            if (slot.written.valid()) slot.written.get();
-    };
     for (std::uint64_t offset = 0; offset < size; offset += kCipherBlock, ++block) {
         CipherSlot& slot = slots[block % slots.size()];
         if (slot.done.valid() && !(standing = collect())) break;
-        if (slot.written.valid()) slot.written.get();
         slot.offset = offset;
         slot.size = static_cast<std::size_t>(std::min<std::uint64_t>(kCipherBlock, size - offset));
         slot.done = pool.Submit([&kernel, &input, &slot] {
@@ -179,26 +184,17 @@ std::uint64_t DecipherFiles(const CipherKernel& kernel, const FileSource& input,
     }
     while (standing && next < block) standing = collect();
     if (standing) {
-        finishWrites();
         input.CheckEnd();
         return size;
     }
     // From the first block that did not stand, in one pass on this thread:
     // the blocks read already, then the rest of the file.
-    std::vector<CipherSlot*> readAlready;
-    for (std::size_t later = next; later < block; ++later) {
-        CipherSlot& pending = slots[later % slots.size()];
-        if (pending.done.valid()) pending.done.wait();
-        readAlready.push_back(&pending);
-    }
+    const std::vector<CipherSlot*> readAlready = BlocksInFlight(slots, next, block);
     // The oldest block is fed before anything more is read into it.
     CipherSlot& first = *readAlready.front();
     FileSource after = input.From(readAlready.back()->offset + readAlready.back()->size);
     SinkFrom from(output, block_trust::CodesBeforeCanonical(first.offset));
-    const std::uint64_t total =
-        DecipherInOrder(kernel, after, from, onReduction, progress, first.offset, readAlready, first.cipher);
-    finishWrites();
-    return total;
+    return DecipherInOrder(kernel, after, from, onReduction, progress, first.offset, readAlready, first.cipher);
 }
 
 }  // namespace
@@ -290,12 +286,7 @@ std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, Byte
     const auto collect = [&] {
         CipherSlot& slot = slots[next % slots.size()];
         if (!block_trust::Stands(slot.done.get(), slot.Last())) {
-            std::vector<CipherSlot*> readAlready;
-            for (std::size_t later = next; later < block; ++later) {
-                CipherSlot& pending = slots[later % slots.size()];
-                if (pending.done.valid()) pending.done.wait();
-                readAlready.push_back(&pending);
-            }
+            const std::vector<CipherSlot*> readAlready = BlocksInFlight(slots, next, block);
             // The oldest block is fed before anything more is read into it.
             total =
                 DecipherInOrder(kernel, input, output, onReduction, progress, slot.offset, readAlready, slot.cipher);
