@@ -137,6 +137,8 @@ set style histogram clustered gap 1
 set style fill solid 0.85 border -1
 set boxwidth 0.9
 set logscale y 2
+set yrange [0.5:*]
+set rmargin 12
 set ylabel "best time / floor"
 set grid ytics
 set xtics rotate by -35 left
