@@ -189,7 +189,8 @@ TEST_F(OptionsProgram, HelpVersionAndRefusals) {
         const Outcome outcome = Run({version});
         EXPECT_EQ(outcome.status, 0);
         EXPECT_EQ(testing::WithPlainLineEnds(outcome.output), VersionText(CIPHORA_VERSION)) << version;
-        EXPECT_EQ(outcome.output.rfind("ciphora " CIPHORA_VERSION "\n", 0), 0u) << outcome.output;
+        EXPECT_EQ(testing::WithPlainLineEnds(outcome.output).rfind("ciphora " CIPHORA_VERSION "\n", 0), 0u)
+            << outcome.output;
     }
     const Outcome refused = Run({"-e", "--key", kKey});
     EXPECT_EQ(refused.status, 64);
