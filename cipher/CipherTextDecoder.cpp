@@ -105,6 +105,7 @@ void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& p
 
 void CipherTextDecoder::Finish(std::string& plain, std::uint64_t totalLength) {
     const bool hasRoom = kDigitsPerCode * (codesRead_ + 1) <= totalLength;
+    unfinishedDigits_ = partial_.Digits();
     if (!partial_.Empty() && hasRoom) CompleteCode(partial_.Take());
     partial_ = {};
     Flush(plain);

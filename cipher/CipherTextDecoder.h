@@ -43,12 +43,17 @@ public:
     // digits and CR LF, every code at most 255).
     bool Deviated() const { return deviated_; }
 
+    // After Finish: the digits of a last code that the text cut short (1 or
+    // 2), whether or not they were deciphered; 0 when it ended between codes.
+    int UnfinishedDigits() const { return unfinishedDigits_; }
+
 private:
     // The digits of a code read so far, when a line breaks it up or a piece
     // of the text ends inside it.
     class PartialCode {
     public:
         bool Empty() const { return digits_ == 0; }
+        int Digits() const { return digits_; }
         // Adds a digit; true once the code has its three.
         bool Add(Byte digit) {
             value_ = value_ * 10 + (digit - '0');
@@ -84,6 +89,7 @@ private:
     PartialCode partial_;
     bool atLineStart_ = true;
     bool deviated_ = false;
+    int unfinishedDigits_ = 0;
 };
 
 }  // namespace ciphora

@@ -61,6 +61,7 @@ struct CipherSlot {
     bool Last() const { return size < cipher.size(); }
     // Deciphered on a worker as if only canonical lines came before.
     std::string plain;
+    int unfinishedDigits = 0;  // in the last block
     std::future<block_trust::Findings> done;
 };
 
@@ -71,7 +72,10 @@ block_trust::Findings DecipherBlock(const CipherKernel& kernel, CipherSlot& slot
     slot.plain.clear();
     ReserveLargeString(slot.plain, slot.size / kDigitsPerCode + 1);
     decoder.Feed(slot.cipher.data(), slot.size, slot.plain);
-    if (slot.Last()) decoder.Finish(slot.plain, slot.offset + slot.size);
+    if (slot.Last()) {
+        decoder.Finish(slot.plain, slot.offset + slot.size);
+        slot.unfinishedDigits = decoder.UnfinishedDigits();
+    }
     findings.canonical = !decoder.Deviated();
     return findings;
 }
@@ -91,25 +95,38 @@ std::vector<CipherSlot*> BlocksInFlight(std::vector<CipherSlot>& slots, std::siz
 
 // Deciphers on the calling thread from a line start at `offset`, reading as
 // the description does, with every reduction reported in order: first the
-// blocks read already, then the rest of the input. Returns the input's length.
-std::uint64_t DecipherInOrder(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
-                              const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress,
-                              std::uint64_t offset, const std::vector<CipherSlot*>& readAlready, LargeBuffer& buffer) {
+// blocks read already, then the rest of the input.
+DecipherSummary DecipherInOrder(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                                const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress,
+                                std::uint64_t offset, const std::vector<CipherSlot*>& readAlready,
+                                LargeBuffer& buffer) {
     CipherTextDecoder decoder(kernel, block_trust::CodesBeforeCanonical(offset), onReduction);
     std::string plain;
-    std::uint64_t total = offset;
+    DecipherSummary summary{offset, block_trust::CodesBeforeCanonical(offset)};
+    const auto write = [&] {
+        output.Write(plain);
+        summary.plainLength += plain.size();
+        plain.clear();
+    };
     const auto feed = [&](const Byte* text, std::size_t size) {
         decoder.Feed(text, size, plain);
-        output.Write(plain);
-        plain.clear();
-        total += size;
-        Report(progress, total);
+        write();
+        summary.cipherLength += size;
+        Report(progress, summary.cipherLength);
     };
     for (const CipherSlot* slot : readAlready) feed(slot->cipher.data(), slot->size);
     while (const std::size_t size = input.Read(buffer.data(), buffer.size())) feed(buffer.data(), size);
-    decoder.Finish(plain, total);
-    output.Write(plain);
-    return total;
+    decoder.Finish(plain, summary.cipherLength);
+    write();
+    summary.unfinishedDigits = decoder.UnfinishedDigits();
+    return summary;
+}
+
+// Takes a block that stood into the summary of the text.
+void Count(DecipherSummary& summary, const CipherSlot& slot) {
+    summary.cipherLength = slot.offset + slot.size;
+    summary.plainLength += slot.plain.size();
+    summary.unfinishedDigits = slot.unfinishedDigits;
 }
 
 // Both ends are files: every worker reads its block where it lies and writes
@@ -153,9 +170,10 @@ std::uint64_t EncipherFiles(const CipherKernel& kernel, const FileSource& input,
     return size;
 }
 
-std::uint64_t DecipherFiles(const CipherKernel& kernel, const FileSource& input, PositionedSink& output,
-                            const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress) {
+DecipherSummary DecipherFiles(const CipherKernel& kernel, const FileSource& input, PositionedSink& output,
+                              const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress) {
     const std::uint64_t size = *input.Size();
+    DecipherSummary summary;
     const unsigned workers = FileWorkerCount();
     std::vector<CipherSlot> slots(workers + 2);
     WorkerPool pool(workers);
@@ -169,7 +187,8 @@ std::uint64_t DecipherFiles(const CipherKernel& kernel, const FileSource& input,
         if (!block_trust::Stands(slot.done.get(), slot.Last())) return false;
         output.WriteAt(block_trust::CodesBeforeCanonical(slot.offset), slot.plain.data(), slot.plain.size());
         ++next;
-        Report(progress, slot.offset + slot.size);
+        Count(summary, slot);
+        Report(progress, summary.cipherLength);
         return true;
     };
     for (std::uint64_t offset = 0; offset < size; offset += kCipherBlock, ++block) {
@@ -185,7 +204,7 @@ std::uint64_t DecipherFiles(const CipherKernel& kernel, const FileSource& input,
     while (standing && next < block) standing = collect();
     if (standing) {
         input.CheckEnd();
-        return size;
+        return summary;
     }
     // From the first block that did not stand, in one pass on this thread:
     // the blocks read already, then the rest of the file.
@@ -259,8 +278,9 @@ std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, Byte
     return finish();
 }
 
-std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
-                             const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress) {
+DecipherSummary DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                               const CipherTextDecoder::ReductionObserver& onReduction,
+                               const StreamProgress& progress) {
     const auto* file = dynamic_cast<const FileSource*>(&input);
     auto* positioned = dynamic_cast<PositionedSink*>(&output);
     if (file != nullptr && positioned != nullptr && *file->Size() >= kParallelFrom)
@@ -282,25 +302,28 @@ std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, Byte
     std::size_t next = 0;  // the oldest block not yet written
     std::size_t block = 0;
     std::uint64_t read = 0;
-    std::optional<std::uint64_t> total;  // once a block could not be trusted
+    DecipherSummary summary;
+    bool takenOver = false;  // once a block could not be trusted
     const auto collect = [&] {
         CipherSlot& slot = slots[next % slots.size()];
         if (!block_trust::Stands(slot.done.get(), slot.Last())) {
             const std::vector<CipherSlot*> readAlready = BlocksInFlight(slots, next, block);
             // The oldest block is fed before anything more is read into it.
-            total =
+            summary =
                 DecipherInOrder(kernel, input, output, onReduction, progress, slot.offset, readAlready, slot.cipher);
+            takenOver = true;
             return;
         }
         output.Write(slot.plain);
         ++next;
-        Report(progress, slot.offset + slot.size);
+        Count(summary, slot);
+        Report(progress, summary.cipherLength);
     };
     for (;; ++block) {
         CipherSlot& slot = slots[block % slots.size()];
         if (slot.done.valid()) {
             collect();
-            if (total) return *total;
+            if (takenOver) return summary;
         }
         if (block > 0) slot.size = input.Read(slot.cipher.data(), kCipherBlock);
         if (slot.size == 0) break;
@@ -310,9 +333,9 @@ std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, Byte
     }
     while (next < block) {
         collect();
-        if (total) return *total;
+        if (takenOver) return summary;
     }
-    return read;
+    return summary;
 }
 
 }  // namespace ciphora

@@ -26,10 +26,19 @@ using StreamProgress = std::function<void(std::uint64_t inputDone)>;
 std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
                              const StreamProgress& progress = {});
 
+// What deciphering a text came to.
+struct DecipherSummary {
+    std::uint64_t cipherLength = 0;  // the bytes read
+    std::uint64_t plainLength = 0;   // the bytes written
+    // The digits of a last code that the text cut short, 0 when there was none
+    // (CipherTextDecoder::UnfinishedDigits).
+    int unfinishedDigits = 0;
+};
+
 // Deciphers all that `input` holds into `output`, reporting every code above
-// 255 in order; returns the input's length.
-std::uint64_t DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
-                             const CipherTextDecoder::ReductionObserver& onReduction,
-                             const StreamProgress& progress = {});
+// 255 in order.
+DecipherSummary DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                               const CipherTextDecoder::ReductionObserver& onReduction,
+                               const StreamProgress& progress = {});
 
 }  // namespace ciphora

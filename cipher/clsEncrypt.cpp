@@ -10,8 +10,8 @@
 #include "CipherTextDecoder.h"
 #include "EncipherYields.h"
 #include "FileStreams.h"
-#include "support/AtomicFileWriter.h"
 #include "support/LargeMemory.h"
+#include "support/OutputFile.h"
 #include "support/Platform.h"
 #include "support/Text.h"
 #include "support/mdlFWriteLog.h"
@@ -124,19 +124,22 @@ std::int32_t clsEncrypt::CipherFile(const std::string& in, const std::string& ou
         const std::optional<CipherKey> key = AcceptKey();
         if (!key) return kKeyRefused;
 
-        AtomicFileWriter output(out);
+        OutputFile output(out);
         const CipherKernel kernel(tables_, *key);
         const double started = CurrentPlatform().MonotonicSeconds();
         const auto length = static_cast<double>(input.Size());
         FileSource source(input);
         if (direction == Direction::Encipher) {
-            EncipherStream(kernel, source, output);
+            EncipherStream(kernel, source, output.Sink());
             stringLen_ = SaturatedLong(length);
             RecordFigures(started, length);
         } else {
-            DecipherStream(kernel, source, output, LogReduction);
+            const DecipherSummary deciphered = DecipherStream(kernel, source, output.Sink(), LogReduction);
             stringLen_ = SaturatedLong(std::floor(length / kDigitsPerCode));
             RecordFigures(started, length / kDigitsPerCode);
+            // A text without a single code is no cipher text, and an empty
+            // plain text in its place would lose the file.
+            if (deciphered.plainLength == 0) return LoadFailed(in);
         }
         output.Commit();
     } catch (const ReadFailure&) {

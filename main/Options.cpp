@@ -89,6 +89,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     const int operands = static_cast<int>(argv.size() - 1) - optind;
     if (operands > 1) return Refused("one input at most");
     if (operands == 1) options.input = argv[static_cast<std::size_t>(optind)];
+    if (options.keyFile == "-" && options.input == "-")
+        return Refused("the key and the input cannot both come from standard input");
     return {options, {}};
 }
 
@@ -102,17 +104,19 @@ std::string HelpText() {
            "\n"
            "  -e, --encrypt         encipher INPUT\n"
            "  -d, --decrypt         decipher INPUT\n"
-           "  -k, --key-file FILE   read the key from FILE\n"
-           "  -o, --output FILE     write FILE (whole or not at all) instead of\n"
-           "                        standard output\n"
+           "  -k, --key-file FILE   read the key from FILE (\"-\": standard input, when\n"
+           "                        INPUT is a file)\n"
+           "  -o, --output FILE     write FILE instead of standard output: a file\n"
+           "                        whole or not at all, a device or pipe in place\n"
            "  -q, --quiet           no progress and no warnings\n"
            "      --log FILE        also append every message to the log FILE\n"
            "  -h, --help            show this help\n"
            "  -V, --version         show the version and the cipher kernel in use\n"
            "\n"
-           "INPUT missing or \"-\" is standard input. The key is fifteen digits, five\n"
-           "groups from 001 to 255; it comes from -k FILE, else from the environment\n"
-           "variable CIPHORA_KEY, else it is asked for on the terminal.\n"
+           "INPUT missing or \"-\" is standard input; OUTPUT \"-\" is standard output.\n"
+           "The key is fifteen digits, five groups from 001 to 255; it comes from\n"
+           "-k FILE, else from the environment variable CIPHORA_KEY, else it is\n"
+           "asked for on the terminal.\n"
            "CIPHORA_KERNEL=scalar|avx2|avx512 forces a cipher kernel this processor\n"
            "has (the output is the same on all); the fastest is used otherwise.\n"
            "\n"

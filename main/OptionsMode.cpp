@@ -11,8 +11,9 @@
 #include "cipher/CipherKernel.h"
 #include "cipher/FileStreams.h"
 #include "main/mdlMain.h"
-#include "support/AtomicFileWriter.h"
 #include "support/ByteStreams.h"
+#include "support/ConsolePlatform.h"
+#include "support/OutputFile.h"
 #include "support/Platform.h"
 #include "support/Terminal.h"
 #include "support/mdlFWriteLog.h"
@@ -70,8 +71,8 @@ std::string StripLineBreak(std::string text) {
     return text;
 }
 
-std::string ReadKeyFile(const std::string& path) {
-    SystemFile file = SystemFile::OpenForReading(path);
+// A key file is read up to just past the longest key file there is.
+std::string ReadKeyFile(SystemFile file) {
     std::string text(kLongestKeyFile + 1, '\0');
     std::size_t size = 0;
     while (const std::size_t got = file.Read(text.data() + size, text.size() - size)) {
@@ -85,10 +86,14 @@ std::string ReadKeyFile(const std::string& path) {
 // The key text from -k FILE, else CIPHORA_KEY, else the terminal.
 std::optional<std::string> KeyText(const Options& options, Messages& messages) {
     if (options.keyFile) {
+        const bool fromStandardInput = *options.keyFile == "-";
         try {
-            return StripLineBreak(ReadKeyFile(*options.keyFile));
+            return StripLineBreak(ReadKeyFile(fromStandardInput ? SystemFile::StandardInput()
+                                                                : SystemFile::OpenForReading(*options.keyFile)));
         } catch (const RuntimeError& error) {
-            messages.Error("cannot read the key file " + *options.keyFile + ": " + error.Description());
+            messages.Error("cannot read the key " +
+                           (fromStandardInput ? "from standard input" : "file " + *options.keyFile) + ": " +
+                           error.SystemText());
             return std::nullopt;
         }
     }
@@ -138,16 +143,66 @@ Failure OpenInput(const Options& options, Input& input, Messages& messages) {
         }
         return std::nullopt;
     } catch (const RuntimeError& error) {
-        messages.Error("cannot open " + input.name + ": " + error.Description());
+        messages.Error("cannot open " + input.name + ": " + error.SystemText());
         const bool missing = error.Number() == kFileNotFound || error.Number() == kPathNotFound;
         return missing ? kExitNoInput : kExitDataError;
     }
 }
 
-// Reductions, counted, with the index of the first.
-struct Reductions {
-    std::uint64_t count = 0;
-    std::uint64_t first = 0;
+// The output: the file -o names, else standard output ("-" names it too).
+class Output {
+public:
+    std::string name = "standard output";
+
+    void Open(const Options& options) {
+        if (!options.output || *options.output == "-") {
+            standardOutput_.emplace(SystemFile::StandardOutput());
+            return;
+        }
+        name = *options.output;
+        file_.emplace(name);
+    }
+    ByteSink& Sink() { return file_ ? file_->Sink() : *standardOutput_; }
+    // Whether what was written stays, whatever happens after.
+    bool InPlace() const { return standardOutput_ || (file_ && !file_->Replaces()); }
+    void Finish() {
+        if (file_)
+            file_->Commit();
+        else
+            standardOutput_->Close();
+    }
+
+private:
+    std::optional<OutputFile> file_;
+    std::optional<StreamSink> standardOutput_;
+};
+
+Failure OpenOutput(const Options& options, Output& output, Messages& messages) {
+    try {
+        output.Open(options);
+        return std::nullopt;
+    } catch (const WriteFailure& failure) {
+        messages.Error("cannot write " + output.name + ": " + failure.SystemText());
+        return kExitCantCreate;
+    }
+}
+
+// The codes above 255, counted once each however often they are reduced,
+// with the index of the first.
+class ReducedCodes {
+public:
+    void Add(std::uint64_t index) {
+        if (count_ > 0 && index == last_) return;
+        if (count_++ == 0) first_ = index;
+        last_ = index;
+    }
+    std::uint64_t Count() const { return count_; }
+    std::uint64_t First() const { return first_; }
+
+private:
+    std::uint64_t count_ = 0;
+    std::uint64_t first_ = 0;
+    std::uint64_t last_ = 0;
 };
 
 int Run(const Options& options, Messages& messages) {
@@ -156,19 +211,8 @@ int Run(const Options& options, Messages& messages) {
     Input input;
     if (const Failure failure = OpenInput(options, input, messages)) return *failure;
 
-    std::unique_ptr<AtomicFileWriter> file;
-    std::unique_ptr<StreamSink> standardOutput;
-    try {
-        if (options.output)
-            file = std::make_unique<AtomicFileWriter>(*options.output);
-        else
-            standardOutput = std::make_unique<StreamSink>(SystemFile::StandardOutput());
-    } catch (const WriteFailure& failure) {
-        messages.Error("cannot write " + *options.output + ": " + failure.Description());
-        return kExitCantCreate;
-    }
-    ByteSink& output = file ? static_cast<ByteSink&>(*file) : *standardOutput;
-    const std::string outputName = options.output ? *options.output : "standard output";
+    Output output;
+    if (const Failure failure = OpenOutput(options, output, messages)) return *failure;
 
     const bool showProgress = !options.quiet && Terminal::StandardErrorIsTerminal();
     ProgressMeter meter(
@@ -177,35 +221,45 @@ int Run(const Options& options, Messages& messages) {
         if (showProgress) meter.Update(done);
     };
     const CipherKernel kernel(DefaultSubstitutionTables(), *key);
-    Reductions reductions;
-    const auto tally = [&reductions](int, std::uint64_t index) {
-        if (reductions.count++ == 0) reductions.first = index;
-    };
-    // What standard output received so far is all there will be.
-    const auto incomplete = [&] { return standardOutput ? "; the output is incomplete" : ""; };
+    ReducedCodes reduced;
+    const auto tally = [&reduced](int, std::uint64_t index) { reduced.Add(index); };
+    // What an output written in place received so far is all there will be.
+    const auto incomplete = [&] { return output.InPlace() ? "; the output is incomplete" : ""; };
+    DecipherSummary deciphered;
     try {
-        if (options.action == Options::Action::Encipher)
-            EncipherStream(kernel, *input.source, output, progress);
-        else
-            DecipherStream(kernel, *input.source, output, tally, progress);
-        if (file)
-            file->Commit();
-        else
-            standardOutput->Close();
+        if (options.action == Options::Action::Encipher) {
+            EncipherStream(kernel, *input.source, output.Sink(), progress);
+        } else {
+            deciphered = DecipherStream(kernel, *input.source, output.Sink(), tally, progress);
+            // Not a single code: an empty plain text would only lose a file.
+            if (deciphered.plainLength == 0 && deciphered.cipherLength > 0) {
+                meter.Finish();
+                messages.Error("cannot read " + input.name + ": it is no cipher text, not a code in it");
+                return kExitDataError;
+            }
+        }
+        output.Finish();
     } catch (const ReadFailure& failure) {
         meter.Finish();
-        messages.Error("cannot read " + input.name + ": " + failure.Description() + incomplete());
+        messages.Error("cannot read " + input.name + ": " + failure.SystemText() + incomplete());
         return kExitDataError;
     } catch (const WriteFailure& failure) {
         meter.Finish();
-        messages.Error("cannot write " + outputName + ": " + failure.Description() + incomplete());
+        if (IsReaderGone(failure.SystemError())) {
+            EndAsTheReaderLeft();
+            return kExitDone;
+        }
+        messages.Error("cannot write " + output.name + ": " + failure.SystemText() + incomplete());
         return kExitCantCreate;
     }
     meter.Finish();
-    if (reductions.count > 0)
-        messages.Warning(std::to_string(reductions.count) +
+    if (deciphered.unfinishedDigits > 0)
+        messages.Warning("the cipher text ends inside a code, after " + std::to_string(deciphered.unfinishedDigits) +
+                         " of its 3 digits");
+    if (reduced.Count() > 0)
+        messages.Warning(std::to_string(reduced.Count()) +
                          " code(s) above 255 reduced by 256, the first of them code " +
-                         std::to_string(reductions.first));
+                         std::to_string(reduced.First()));
     return kExitDone;
 }
 

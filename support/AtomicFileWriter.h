@@ -15,9 +15,10 @@ namespace ciphora {
 // disk and renames over the target. Until then the previous target stays as
 // it was; a writer destroyed without Commit leaves no trace. The target may
 // be the very file that is being read; one that may not be written (or is
-// read-only) is refused (70); on POSIX systems a target that is a link is
-// written through. Failures raise WriteFailure; the file is discarded when
-// the writer is destroyed. One implementation per operating system.
+// read-only) is refused (70). The target is replaced as named: OutputFile
+// decides what a name stands for (links, devices). Failures raise
+// WriteFailure; the file is discarded when the writer is destroyed. One
+// implementation per operating system.
 class AtomicFileWriter : public PositionedSink {
 public:
     explicit AtomicFileWriter(const std::string& targetPath);

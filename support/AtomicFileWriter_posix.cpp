@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 
 #include "TemporaryNames.h"
 
@@ -16,15 +15,6 @@ namespace ciphora {
 namespace {
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
-
-// A link is written through, as writing to it always did: the file it
-// points to is the one replaced.
-std::string ThroughLinks(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) return path;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-    return error ? path : resolved.string();
-}
 
 void SyncDirectory(const std::string& directory) {
     const int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -35,9 +25,8 @@ void SyncDirectory(const std::string& directory) {
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) {
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targetPath) {
     if (targetPath.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
-    target_ = ThroughLinks(targetPath);
     // A file that may not be written is not replaced either.
     if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
         throw WriteFailure(FileError(errno, target_));

@@ -39,7 +39,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targ
     // A read-only file is not replaced either, nor is a folder.
     const DWORD attributes = ::GetFileAttributesW(Utf16(target_).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        throw WriteFailure(kPermissionDenied);
+        throw WriteFailure(FileError(ERROR_ACCESS_DENIED, target_));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw WriteFailure(kPathFileAccessError);
     RemoveStaleTemporaries(target_);

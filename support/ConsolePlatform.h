@@ -29,4 +29,9 @@ private:
     std::vector<std::string> arguments_;
 };
 
+// Ends the run as a filter ends when the reader of its output has gone away:
+// killed by SIGPIPE on POSIX systems, like cat. Windows has no such signal:
+// there it returns, and the run ends with status 0.
+void EndAsTheReaderLeft();
+
 }  // namespace ciphora

@@ -22,4 +22,9 @@ void ConsolePlatform::ShowLogMessage(std::string_view message) {
     static_cast<void>(std::fputc('\n', stderr));
 }
 
+void EndAsTheReaderLeft() {
+    static_cast<void>(std::signal(SIGPIPE, SIG_DFL));
+    static_cast<void>(std::raise(SIGPIPE));
+}
+
 }  // namespace ciphora

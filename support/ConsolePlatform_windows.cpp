@@ -72,4 +72,6 @@ void ConsolePlatform::ShowLogMessage(std::string_view message) {
     static_cast<void>(std::fputc('\n', stderr));
 }
 
+void EndAsTheReaderLeft() {}
+
 }  // namespace ciphora

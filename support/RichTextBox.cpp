@@ -1,6 +1,6 @@
 #include "RichTextBox.h"
 
-#include "AtomicFileWriter.h"
+#include "OutputFile.h"
 #include "ReadOnlyFile.h"
 
 namespace ciphora {
@@ -21,8 +21,8 @@ void RichTextBox::LoadFile(const std::string& path, int fileType) {
 
 void RichTextBox::SaveFile(const std::string& path, int fileType) const {
     RequirePlainText(fileType);
-    AtomicFileWriter file(path);
-    file.Write(text_);
+    OutputFile file(path);
+    file.Sink().Write(text_);
     file.Commit();
 }
 

@@ -27,9 +27,13 @@ RuntimeError::RuntimeError(std::int32_t number) : RuntimeError(number, ErrorDesc
 RuntimeError::RuntimeError(std::int32_t number, const std::string& description)
     : std::runtime_error(description), number_(number) {}
 
+std::string RuntimeError::SystemText() const { return systemError_ != 0 ? SystemErrorText(systemError_) : what(); }
+
 RuntimeError FileError(long error, std::string_view path) {
     if (path.find('\0') != std::string_view::npos) return RuntimeError(kBadFileNameOrNumber);
-    return RuntimeError(ErrorNumberFromSystemError(error, path));
+    RuntimeError failure(ErrorNumberFromSystemError(error, path));
+    failure.systemError_ = error;
+    return failure;
 }
 
 }  // namespace ciphora

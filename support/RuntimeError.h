@@ -57,16 +57,34 @@ std::string ErrorDescription(std::int32_t number);
 // on POSIX systems, GetLastError() on Windows) onto the numbers above.
 std::int32_t ErrorNumberFromSystemError(long error, std::string_view path);
 
-// A run-time failure passed to the caller: the error number and its text.
+// The operating system's own text for its `error` (strerror on POSIX
+// systems, FormatMessageW on Windows), in UTF-8 and on one line.
+std::string SystemErrorText(long error);
+
+// Whether the system's `error` from a write says that the reader at the
+// other end of a pipe has gone away.
+bool IsReaderGone(long error);
+
+// A run-time failure passed to the caller: the error number and its text
+// and, when the operating system reported it, the system's own error and
+// its words for it.
 class RuntimeError : public std::runtime_error {
 public:
     explicit RuntimeError(std::int32_t number);
     RuntimeError(std::int32_t number, const std::string& description);
     std::int32_t Number() const { return number_; }
     std::string Description() const { return what(); }
+    // The system's error, 0 when the failure was not the system's.
+    long SystemError() const { return systemError_; }
+    // What people are told: the system's words where there are any, the
+    // description otherwise.
+    std::string SystemText() const;
 
 private:
+    friend RuntimeError FileError(long error, std::string_view path);
+
     std::int32_t number_;
+    long systemError_ = 0;
 };
 
 // The failure of a file operation on `path` that gave the system's `error`.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace ciphora {
 
@@ -41,5 +42,9 @@ std::int32_t ErrorNumberFromSystemError(long error, std::string_view path) {
         default: return kPathFileAccessError;
     }
 }
+
+std::string SystemErrorText(long error) { return std::strerror(static_cast<int>(error)); }
+
+bool IsReaderGone(long error) { return error == EPIPE; }
 
 }  // namespace ciphora

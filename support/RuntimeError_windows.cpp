@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "WindowsText.h"
+
 namespace ciphora {
 
 std::int32_t ErrorNumberFromSystemError(long error, std::string_view) {
@@ -32,5 +34,22 @@ std::int32_t ErrorNumberFromSystemError(long error, std::string_view) {
         default: return kPathFileAccessError;
     }
 }
+
+std::string SystemErrorText(long error) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                         reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr) return "Windows error " + std::to_string(error);
+    std::wstring message(text, length);
+    ::LocalFree(text);
+    // The system ends its texts with a line break.
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return Utf8(message);
+}
+
+bool IsReaderGone(long error) { return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE; }
 
 }  // namespace ciphora

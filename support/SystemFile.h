@@ -2,11 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace ciphora {
+
+struct ResolvedOutput;
 
 // One open file of the operating system, in binary mode with 64-bit sizes
 // and offsets, closed when destroyed. Paths are UTF-8. Every failure raises
@@ -22,6 +25,8 @@ public:
     static SystemFile OpenToProbe(const std::string& path);
     // For appending, created empty when missing, shared with other appenders.
     static SystemFile OpenForAppending(const std::string& path);
+    // Where an output named `path` goes (see ResolvedOutput).
+    static ResolvedOutput ResolveOutput(const std::string& path);
     // The process's standard input and output, as it was handed them.
     static SystemFile StandardInput();
     static SystemFile StandardOutput();
@@ -65,6 +70,18 @@ private:
 
     Handle handle_ = kClosed;
     std::string path_;
+};
+
+// An output name, resolved. On POSIX systems links are followed to the name
+// at their end, which is created when it does not exist; a chain of links
+// that never ends is refused (52). What is found there and is no regular file
+// (a device, a FIFO, a socket, or a descriptor of this process named through
+// /dev/stdout, /dev/fd/N or /proc/self/fd/N) is opened for writing in place;
+// on Windows, the same for device names (NUL, CON, COM1, \\.\...). A
+// directory is refused (75).
+struct ResolvedOutput {
+    std::string path;                   // the name to replace when nothing is open
+    std::optional<SystemFile> inPlace;  // the target, opened for writing where it is
 };
 
 }  // namespace ciphora

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 #include "RuntimeError.h"
 
@@ -53,6 +55,65 @@ void EnlargeIfPipe(int descriptor) {
 #endif
 }
 }  // namespace
+
+namespace {
+
+// Longer chains of links are loops, as the system counts them.
+constexpr int kLongestLinkChain = 40;
+
+std::string ParentOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The descriptor of this process that `path` names: /proc/self/fd/N and
+// what links to it (/dev/fd/N, /dev/stdout).
+std::optional<int> OwnDescriptorNamed(const std::string& path) {
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    char parent[PATH_MAX];
+    if (::realpath(ParentOf(path).c_str(), parent) == nullptr) return std::nullopt;
+    const std::string process = "/proc/" + std::to_string(::getpid());
+    const std::string_view directory(parent);
+    const bool own =
+        directory == process + "/fd" || (directory.starts_with(process + "/task/") && directory.ends_with("/fd"));
+    if (!own) return std::nullopt;
+    return std::atoi(name.c_str());
+}
+
+// The name at the end of the links that start at `path`, whether or not
+// anything is there; a descriptor of this process ends the walk.
+std::string EndOfLinks(std::string path) {
+    for (int hop = 0; hop <= kLongestLinkChain; ++hop) {
+        if (OwnDescriptorNamed(path)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        // No link (or nothing to read): the walk ends here.
+        if (length <= 0) return path;
+        target.resize(static_cast<std::size_t>(length));
+        path = target.front() == '/' ? target : ParentOf(path) + "/" + target;
+    }
+    throw FileError(ELOOP, path);
+}
+
+}  // namespace
+
+ResolvedOutput SystemFile::ResolveOutput(const std::string& path) {
+    if (path.find('\0') != std::string::npos) throw RuntimeError(kBadFileNameOrNumber);
+    std::string end = EndOfLinks(path);
+    if (const std::optional<int> own = OwnDescriptorNamed(end)) {
+        const int copy = ::fcntl(*own, F_DUPFD_CLOEXEC, 0);
+        if (copy < 0) throw FileError(errno, path);
+        return {std::move(end), SystemFile(copy, path)};
+    }
+    struct stat info {};
+    if (::stat(end.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return {std::move(end), std::nullopt};
+    if (S_ISDIR(info.st_mode)) throw FileError(EISDIR, path);
+    SystemFile device(OpenDescriptor(end, O_WRONLY | O_NOCTTY), path);
+    return {std::move(end), std::move(device)};
+}
 
 SystemFile SystemFile::StandardInput() {
     EnlargeIfPipe(0);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 
 #include "RuntimeError.h"
 #include "WindowsText.h"
@@ -38,6 +40,22 @@ std::intptr_t OpenHandle(const std::string& path, DWORD access, DWORD dispositio
 
 DWORD Chunk(std::size_t size) { return static_cast<DWORD>(std::min(size, kLargestTransfer)); }
 
+// Names that the system gives to devices in every folder: "NUL", "con.txt",
+// "COM1:", and everything under \\.\ .
+bool NamesADevice(std::string_view path) {
+    if (path.starts_with("\\\\.\\") || path.starts_with("//./")) return true;
+    std::string_view name = path;
+    if (name.ends_with(':')) name.remove_suffix(1);
+    name = name.substr(name.find_last_of("\\/:") + 1);
+    name = name.substr(0, name.find_first_of(". "));
+    std::string upper(name);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static constexpr std::array<std::string_view, 6> kDevices{"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    if (std::find(kDevices.begin(), kDevices.end(), upper) != kDevices.end()) return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
+           upper[3] <= '9';
+}
+
 }  // namespace
 
 SystemFile SystemFile::OpenForReading(const std::string& path) {
@@ -50,6 +68,15 @@ SystemFile SystemFile::OpenForAppending(const std::string& path) {
     // Append access alone puts every write at the end; reading is there
     // because locking asks for it.
     return {OpenHandle(path, GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE, OPEN_ALWAYS), path};
+}
+
+ResolvedOutput SystemFile::ResolveOutput(const std::string& path) {
+    if (path.find('\0') != std::string::npos) throw RuntimeError(kBadFileNameOrNumber);
+    if (!NamesADevice(path)) {
+        if (IsDirectory(Utf16(path))) throw RuntimeError(kPathFileAccessError);
+        return {path, std::nullopt};
+    }
+    return {path, SystemFile(OpenHandle(path, GENERIC_WRITE, OPEN_EXISTING), path)};
 }
 
 SystemFile SystemFile::StandardInput() {

@@ -44,7 +44,7 @@ TEST_F(FileMethodsTest, FilesGiveWhatTheStringOperationsGive) {
 }
 
 TEST_F(FileMethodsTest, DecipheringAnyTextMatchesTheStringOperation) {
-    const std::string texts[] = {"12", "9999990003001", "1 2 3 4 5 6 7 8 9 0", RandomBytes(70000, 5) + "77"};
+    const std::string texts[] = {"123", "9999990003001", "1 2 3 4 5 6 7 8 9 0", RandomBytes(70000, 5) + "77"};
     for (const std::string& text : texts) {
         WriteFile(Path("output.txt"), text);
         TestPlatform fileRun;
@@ -99,6 +99,20 @@ TEST_F(FileMethodsTest, FailuresKeepTheOutputAndLogTheirMessage) {
             const auto entries = std::distance(std::filesystem::directory_iterator(local.directory.Path()), {});
             EXPECT_EQ(entries, c.input ? 3 : 2) << c.name << ": input, output and log only";
         }
+    }
+}
+
+// Deciphering a text that holds no code would leave an empty plain text in
+// place of the output; it is refused as the blank input is.
+TEST_F(FileMethodsTest, DecipheringATextWithoutACodeIsRefusedLikeABlankOne) {
+    for (const std::string text : {"12", "abc", "\r\n", "Dear Bob,\n", "x7"}) {
+        TestPlatform local;
+        WriteFile(Path("output.txt"), text);
+        WriteFile(Path("input.txt"), "previous");
+        EXPECT_EQ(cipher.DeEncryptFile(Path("output.txt"), Path("input.txt")), kInputBlank) << text;
+        EXPECT_EQ(ReadFile(Path("input.txt")), "previous") << text;
+        EXPECT_EQ(local.LogMessages(),
+                  (std::vector<std::string>{"Error loading file to RichTextBox: " + Path("output.txt")}));
     }
 }
 

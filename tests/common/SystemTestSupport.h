@@ -36,6 +36,11 @@ void HideFile(const std::string& path);
 
 unsigned long CurrentProcessId();
 
+// Failures whose text the system words, for the messages that repeat it.
+enum class SystemFailure { NoSuchFile, AccessDenied };
+// The system's own words for `failure`, as the system says them.
+std::string SystemWords(SystemFailure failure);
+
 }  // namespace ciphora::testing
 
 // Skips a test whose facility Windows lacks, saying which.

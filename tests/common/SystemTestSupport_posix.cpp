@@ -25,4 +25,8 @@ void HideFile(const std::string&) {}
 
 unsigned long CurrentProcessId() { return static_cast<unsigned long>(getpid()); }
 
+std::string SystemWords(SystemFailure failure) {
+    return failure == SystemFailure::NoSuchFile ? "No such file or directory" : "Permission denied";
+}
+
 }  // namespace ciphora::testing

@@ -27,4 +27,14 @@ void HideFile(const std::string& path) {
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
 
+std::string SystemWords(SystemFailure failure) {
+    const DWORD error = failure == SystemFailure::NoSuchFile ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
+    wchar_t text[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 512, nullptr);
+    std::wstring words(text, length);
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
+    return Utf8Text(std::filesystem::path(words));
+}
+
 }  // namespace ciphora::testing

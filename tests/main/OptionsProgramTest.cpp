@@ -72,7 +72,8 @@ TEST_F(OptionsProgram, DecipheringIsLenientAndWarnsOnceAboutReducedCodes) {
     const Outcome warned = Run({"-d", "-k", program.Path("key")}, cipherText);
     EXPECT_EQ(warned.status, 0);
     EXPECT_TRUE(warned.output == expected);
-    EXPECT_EQ(warned.errors, "ciphora: warning: 5 code(s) above 255 reduced by 256, the first of them code 1\n");
+    EXPECT_EQ(warned.errors, "ciphora: warning: 2 code(s) above 255 reduced by 256, the first of them code 1\n")
+        << "codes are counted, not reductions";
 
     const Outcome quiet = Run({"-d", "-q", "-k", program.Path("key")}, cipherText);
     EXPECT_EQ(quiet.errors, "");
@@ -80,8 +81,29 @@ TEST_F(OptionsProgram, DecipheringIsLenientAndWarnsOnceAboutReducedCodes) {
 
     const Outcome logged = Run({"-d", "--log", program.Path("my.log"), "-k", program.Path("key")}, cipherText);
     EXPECT_EQ(logged.status, 0);
-    EXPECT_NE(program.Read("my.log").find("\"warning: 5 code(s) above 255"), std::string::npos);
+    EXPECT_NE(program.Read("my.log").find("\"warning: 2 code(s) above 255"), std::string::npos);
     EXPECT_FALSE(program.Exists("VbAppErrorLog.txt")) << "no log beside the program in this form";
+}
+
+TEST_F(OptionsProgram, CipherTextCutShortWarnsAndTextWithoutACodeIsRefused) {
+    const std::string whole = Enciphered("Dear Bob,\n");
+    for (const std::size_t cut : {std::size_t{1}, std::size_t{2}}) {
+        const std::string text = whole.substr(0, whole.size() - 2 - cut);  // the line break and digits off
+        const Outcome outcome = Run({"-d", "-k", program.Path("key")}, text);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.errors, "ciphora: warning: the cipher text ends inside a code, after " +
+                                      std::to_string(3 - cut) + " of its 3 digits\n");
+        EXPECT_EQ(Run({"-d", "-q", "-k", program.Path("key")}, text).errors, "");
+    }
+    for (const std::string text : {"Dear Bob,\n", "12", "\r\n"}) {
+        program.Write("letter.txt", text);
+        const Outcome outcome =
+            Run({"-d", "-k", program.Path("key"), "-o", program.Path("letter.txt"), program.Path("letter.txt")});
+        EXPECT_EQ(outcome.status, 65);
+        EXPECT_EQ(outcome.errors,
+                  "ciphora: cannot read " + program.Path("letter.txt") + ": it is no cipher text, not a code in it\n");
+        EXPECT_EQ(program.Read("letter.txt"), text) << "nothing is written";
+    }
 }
 
 TEST_F(OptionsProgram, TheKeyComesFromTheKeyFileElseTheEnvironment) {
@@ -127,15 +149,32 @@ TEST_F(OptionsProgram, TheKeyComesFromTheKeyFileElseTheEnvironment) {
     }
     const Outcome missing = Run({"-e", "-k", program.Path("missing.key")}, "text");
     EXPECT_EQ(missing.status, 64);
-    EXPECT_EQ(missing.errors,
-              "ciphora: cannot read the key file " + program.Path("missing.key") + ": File not found\n");
+    EXPECT_EQ(missing.errors, "ciphora: cannot read the key file " + program.Path("missing.key") + ": " +
+                                  testing::SystemWords(testing::SystemFailure::NoSuchFile) + "\n");
+}
+
+TEST_F(OptionsProgram, TheKeyFromStandardInputWhenTheInputIsAFile) {
+    program.Write("plain", "plain text");
+    const Outcome keyed = Run({"-e", "-k", "-", "-o", program.Path("cipher"), program.Path("plain")}, kKey);
+    EXPECT_EQ(keyed.status, 0) << keyed.errors;
+    EXPECT_EQ(program.Read("cipher"), Enciphered("plain text"));
+
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"-e", "-k", "-"}, std::vector<std::string>{"-d", "-k", "-", "-"}}) {
+        const Outcome refused = Run(arguments, std::string(kKey) + "\n");
+        EXPECT_EQ(refused.status, 64);
+        EXPECT_EQ(refused.errors,
+                  "ciphora: the key and the input cannot both come from standard input (see ciphora --help)\n");
+        EXPECT_EQ(refused.output, "");
+    }
 }
 
 TEST_F(OptionsProgram, AnOutputFileIsWrittenWholeOrNotAtAll) {
     program.Write("out", "old");
     const Outcome missing = Run({"-e", "-k", program.Path("key"), "-o", program.Path("out"), program.Path("nothing")});
     EXPECT_EQ(missing.status, 66);
-    EXPECT_EQ(missing.errors, "ciphora: cannot open " + program.Path("nothing") + ": File not found\n");
+    EXPECT_EQ(missing.errors, "ciphora: cannot open " + program.Path("nothing") + ": " +
+                                  testing::SystemWords(testing::SystemFailure::NoSuchFile) + "\n");
 
     program.Write("plain", RandomBytes(100000, 3));
     std::filesystem::permissions(program.Path("out"), std::filesystem::perms::owner_read |
@@ -148,7 +187,8 @@ TEST_F(OptionsProgram, AnOutputFileIsWrittenWholeOrNotAtAll) {
     std::filesystem::permissions(program.Path("out"), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     EXPECT_EQ(readOnly.status, 73);
-    EXPECT_EQ(readOnly.errors, "ciphora: cannot write " + program.Path("out") + ": Permission denied\n");
+    EXPECT_EQ(readOnly.errors, "ciphora: cannot write " + program.Path("out") + ": " +
+                                   testing::SystemWords(testing::SystemFailure::AccessDenied) + "\n");
     EXPECT_EQ(program.Read("out"), "old");
 
     // The input and the output may be the same file.
@@ -166,7 +206,7 @@ TEST_F(OptionsProgram, AWriteFailureHalfWayKeepsTheOldFile) {
     const Outcome outcome =
         Run({"-e", "-k", program.Path("key"), "-o", program.Path("out")}, RandomBytes(1u << 20, 4), limited);
     EXPECT_EQ(outcome.status, 73);
-    EXPECT_EQ(outcome.errors, "ciphora: cannot write " + program.Path("out") + ": Disk full\n");
+    EXPECT_EQ(outcome.errors, "ciphora: cannot write " + program.Path("out") + ": File too large\n");
     EXPECT_EQ(program.Read("out"), "old");
 }
 
@@ -176,7 +216,20 @@ TEST_F(OptionsProgram, AStandardOutputThatFailsIsReportedIncomplete) {
     full.standardOutput = "/dev/full";
     const Outcome outcome = Run({"-e", "-k", program.Path("key")}, "text", full);
     EXPECT_EQ(outcome.status, 73);
-    EXPECT_EQ(outcome.errors, "ciphora: cannot write standard output: Disk full; the output is incomplete\n");
+    EXPECT_EQ(outcome.errors,
+              "ciphora: cannot write standard output: No space left on device; the output is incomplete\n");
+}
+
+TEST_F(OptionsProgram, WindowsDeviceNamesAreWrittenNotReplaced) {
+#ifndef _WIN32
+    GTEST_SKIP() << "device names are a Windows matter; POSIX devices are tested with the other special targets";
+#endif
+    program.Write("plain", "plain text");
+    for (const std::string& device : {std::string("NUL"), program.Path("nul.txt")}) {
+        const Outcome outcome = Run({"-e", "-k", program.Path("key"), "-o", device, program.Path("plain")});
+        EXPECT_EQ(outcome.status, 0) << device << ": " << outcome.errors;
+    }
+    EXPECT_EQ(program.Entries(), (std::vector<std::string>{BatchProgram::kExecutableName, "key", "plain", "stdin"}));
 }
 
 TEST_F(OptionsProgram, HelpVersionAndRefusals) {
