@@ -124,6 +124,8 @@ struct Input {
     std::string name;
     std::optional<ReadOnlyFile> file;
     std::unique_ptr<ByteSource> source;
+    // Of an input file, for the output made from it: what is private stays so.
+    std::optional<unsigned> permissionBits;
 };
 
 Failure OpenInput(const Options& options, Input& input, Messages& messages) {
@@ -136,6 +138,7 @@ Failure OpenInput(const Options& options, Input& input, Messages& messages) {
     try {
         SystemFile file = SystemFile::OpenForReading(options.input);
         if (file.IsOrdinary()) {
+            input.permissionBits = file.PermissionBits();
             input.file.emplace(std::move(file));
             input.source = std::make_unique<FileSource>(*input.file);
         } else {
@@ -154,13 +157,13 @@ class Output {
 public:
     std::string name = "standard output";
 
-    void Open(const Options& options) {
+    void Open(const Options& options, std::optional<unsigned> newFileMode) {
         if (!options.output || *options.output == "-") {
             standardOutput_.emplace(SystemFile::StandardOutput());
             return;
         }
         name = *options.output;
-        file_.emplace(name);
+        file_.emplace(name, newFileMode);
     }
     ByteSink& Sink() { return file_ ? file_->Sink() : *standardOutput_; }
     // Whether what was written stays, whatever happens after.
@@ -177,9 +180,9 @@ private:
     std::optional<StreamSink> standardOutput_;
 };
 
-Failure OpenOutput(const Options& options, Output& output, Messages& messages) {
+Failure OpenOutput(const Options& options, const Input& input, Output& output, Messages& messages) {
     try {
-        output.Open(options);
+        output.Open(options, input.permissionBits);
         return std::nullopt;
     } catch (const WriteFailure& failure) {
         messages.Error("cannot write " + output.name + ": " + failure.SystemText());
@@ -212,7 +215,7 @@ int Run(const Options& options, Messages& messages) {
     if (const Failure failure = OpenInput(options, input, messages)) return *failure;
 
     Output output;
-    if (const Failure failure = OpenOutput(options, output, messages)) return *failure;
+    if (const Failure failure = OpenOutput(options, input, output, messages)) return *failure;
 
     const bool showProgress = !options.quiet && Terminal::StandardErrorIsTerminal();
     ProgressMeter meter(

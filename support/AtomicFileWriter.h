@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,11 @@
 namespace ciphora {
 
 // Writes a file so that it appears complete or not at all: the data goes to
-// a hidden temporary file in the target's directory, which Commit flushes to
-// disk and renames over the target. Until then the previous target stays as
-// it was; a writer destroyed without Commit leaves no trace. The target may
+// a hidden temporary file in the target's directory, readable by its owner
+// alone and locked while it is written, which Commit flushes to disk and
+// renames over the target. A replaced file keeps its owner, group and
+// permission bits (POSIX) or attributes (Windows). Until Commit the previous
+// target stays as it was; a writer destroyed without Commit leaves no trace. The target may
 // be the very file that is being read; one that may not be written (or is
 // read-only) is refused (70). The target is replaced as named: OutputFile
 // decides what a name stands for (links, devices). Failures raise
@@ -21,7 +24,9 @@ namespace ciphora {
 // implementation per operating system.
 class AtomicFileWriter : public PositionedSink {
 public:
-    explicit AtomicFileWriter(const std::string& targetPath);
+    // `newFileMode`: the permission bits (POSIX) of the target when it is
+    // new; by default those the process gives new files.
+    explicit AtomicFileWriter(const std::string& targetPath, std::optional<unsigned> newFileMode = std::nullopt);
     ~AtomicFileWriter() override;
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -39,11 +44,12 @@ private:
     std::string target_;
     std::string temporaryPath_;  // empty while the file has no name yet
     std::intptr_t handle_ = -1;
+    std::optional<unsigned> newFileMode_;
     bool committed_ = false;
 };
 
 // Removes temporary files that writers killed before their commit left
-// beside `targetPath`.
+// beside `targetPath`; a file that its writer still holds is kept.
 void RemoveStaleTemporaries(const std::string& targetPath);
 
 }  // namespace ciphora

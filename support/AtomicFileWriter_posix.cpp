@@ -2,7 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,9 +23,65 @@ void SyncDirectory(const std::string& directory) {
     ::close(descriptor);
 }
 
+// The bits of a new file that nobody asked for a mode for: what the process
+// would create it with.
+mode_t DefaultFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool StillNamed(int descriptor, const std::string& path) {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(descriptor, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+// A new temporary file beside the target, readable by its owner alone while
+// it is written, and locked: the lock is held until the file is renamed or
+// removed, so a cleaner that can take it knows that nobody writes it any
+// more. Unnamed where the system allows (it then vanishes by itself if the
+// process dies), otherwise under a new name, left in `path`.
+int CreateLockedTemporary(const SplitPath& target, std::string& path) {
+    int descriptor = ::open(target.directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (descriptor >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
+        if (descriptor >= 0) static_cast<void>(::flock(descriptor, LOCK_EX));
+        return descriptor;
+    }
+    for (;;) {
+        path = NewTemporaryPath(target);
+        descriptor = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (descriptor < 0) {
+            if (errno == EEXIST) continue;
+            path.clear();
+            return descriptor;
+        }
+        static_cast<void>(::flock(descriptor, LOCK_EX));
+        // A cleaner may have taken it for a leftover in the instant before
+        // it was locked.
+        if (StillNamed(descriptor, path)) return descriptor;
+        ::close(descriptor);
+    }
+}
+
+// Gives the file what the target had: a replaced file stays its owner's,
+// in its group, with its bits (only root may give a file away; others keep
+// what they may); a new one gets `newFileMode`. False, with errno, when the
+// bits cannot be set.
+bool TakeOverTarget(int descriptor, const std::string& target, std::optional<unsigned> newFileMode) {
+    struct stat replaced {};
+    if (::stat(target.c_str(), &replaced) != 0 || !S_ISREG(replaced.st_mode))
+        return ::fchmod(descriptor, newFileMode ? static_cast<mode_t>(*newFileMode) : DefaultFileMode()) == 0;
+    if (::fchown(descriptor, replaced.st_uid, replaced.st_gid) != 0)
+        static_cast<void>(::fchown(descriptor, static_cast<uid_t>(-1), replaced.st_gid));
+    return ::fchmod(descriptor, replaced.st_mode & 07777) == 0;
+}
+
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targetPath) {
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::optional<unsigned> newFileMode)
+    : target_(targetPath), newFileMode_(newFileMode) {
     if (targetPath.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
     // A file that may not be written is not replaced either.
     if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
@@ -33,29 +89,16 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targ
     const SplitPath target = SplitTargetPath(target_);
     RemoveStaleTemporaries(target_);
 
-    // An unnamed file vanishes by itself if the process dies before Commit.
-    int descriptor = ::open(target.directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (descriptor < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        temporaryPath_ = NewTemporaryPath(target, static_cast<unsigned long>(::getpid()));
-        descriptor = ::open(temporaryPath_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-    }
-    if (descriptor < 0) {
-        const int error = errno;
-        temporaryPath_.clear();
-        throw WriteFailure(FileError(error, target_));
-    }
+    const int descriptor = CreateLockedTemporary(target, temporaryPath_);
+    if (descriptor < 0) throw WriteFailure(FileError(errno, target_));
     handle_ = descriptor;
-    // A replaced file keeps its permissions.
-    struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(descriptor, existing.st_mode & 07777);
 }
 
 void AtomicFileWriter::Discard() {
-    if (handle_ >= 0) ::close(Descriptor(handle_));
-    handle_ = -1;
     if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
     temporaryPath_.clear();
+    if (handle_ >= 0) ::close(Descriptor(handle_));
+    handle_ = -1;
 }
 
 void AtomicFileWriter::Write(const void* data, std::size_t size) {
@@ -89,22 +132,25 @@ void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size
 
 void AtomicFileWriter::Commit() {
     const int descriptor = Descriptor(handle_);
-    if (::fsync(descriptor) != 0) Fail(errno);
+    if (!TakeOverTarget(descriptor, target_, newFileMode_) || ::fsync(descriptor) != 0) Fail(errno);
     const SplitPath target = SplitTargetPath(target_);
-    if (temporaryPath_.empty()) {
-        temporaryPath_ = NewTemporaryPath(target, static_cast<unsigned long>(::getpid()));
+    while (temporaryPath_.empty()) {
+        temporaryPath_ = NewTemporaryPath(target);
         const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporaryPath_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             const int error = errno;
             temporaryPath_.clear();
-            Fail(error);
+            if (error != EEXIST) Fail(error);
         }
     }
-    handle_ = -1;
-    if (::close(descriptor) != 0) Fail(errno);
     if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) Fail(errno);
+    temporaryPath_.clear();
     committed_ = true;
+    handle_ = -1;
+    const int closed = ::close(descriptor);
     SyncDirectory(target.directory);
+    // The file stands whole; a failure to close it now loses nothing.
+    static_cast<void>(closed);
 }
 
 void RemoveStaleTemporaries(const std::string& targetPath) {
@@ -113,10 +159,15 @@ void RemoveStaleTemporaries(const std::string& targetPath) {
     if (!listing) return;
     const std::string prefix = TemporaryPrefix(target.name);
     while (const dirent* entry = ::readdir(listing)) {
-        // Leftovers of processes that are still alive may be in use.
-        const unsigned long owner = TemporaryOwner(entry->d_name, prefix);
-        if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH)
+        if (!IsTemporaryOf(entry->d_name, prefix)) continue;
+        const int leftover =
+            ::openat(::dirfd(listing), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (leftover < 0) continue;
+        struct stat info {};
+        // Whoever holds the lock is still writing it.
+        if (::fstat(leftover, &info) == 0 && S_ISREG(info.st_mode) && ::flock(leftover, LOCK_EX | LOCK_NB) == 0)
             ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        ::close(leftover);
     }
     ::closedir(listing);
 }

@@ -11,16 +11,6 @@ namespace {
 
 HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-// A process that cannot be opened for lack of rights is alive all the same.
-bool ProcessIsAlive(unsigned long id) {
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-    if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;
-    DWORD exitCode = 0;
-    const bool alive = ::GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
-    ::CloseHandle(process);
-    return alive;
-}
-
 // The finished file takes the attributes of the file it replaces (an
 // ordinary one's for a new file), so it is no longer hidden or temporary.
 bool TakeAttributesOf(HANDLE file, const std::wstring& target) {
@@ -34,7 +24,9 @@ bool TakeAttributesOf(HANDLE file, const std::wstring& target) {
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targetPath) {
+// Permission bits are a POSIX matter: a new file gets the folder's security.
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::optional<unsigned> /*newFileMode*/)
+    : target_(targetPath) {
     if (targetPath.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
     // A read-only file is not replaced either, nor is a folder.
     const DWORD attributes = ::GetFileAttributesW(Utf16(target_).c_str());
@@ -44,9 +36,14 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : target_(targ
         throw WriteFailure(kPathFileAccessError);
     RemoveStaleTemporaries(target_);
 
-    temporaryPath_ = NewTemporaryPath(SplitTargetPath(target_), ::GetCurrentProcessId());
-    const HANDLE file = ::CreateFileW(Utf16(temporaryPath_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    // Shared with nobody while it is written: a cleaner can delete it only
+    // once its writer has let go of it.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    do {
+        temporaryPath_ = NewTemporaryPath(SplitTargetPath(target_));
+        file = ::CreateFileW(Utf16(temporaryPath_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    } while (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         temporaryPath_.clear();
@@ -121,10 +118,9 @@ void RemoveStaleTemporaries(const std::string& targetPath) {
                                              &entry, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        // Leftovers of processes that are still alive may be in use.
+        // A file that its writer holds refuses to be deleted.
         const std::string name = Utf8(entry.cFileName);
-        const unsigned long owner = TemporaryOwner(name, prefix);
-        if (owner > 0 && !ProcessIsAlive(owner)) ::DeleteFileW(Utf16(target.directory + "\\" + name).c_str());
+        if (IsTemporaryOf(name, prefix)) ::DeleteFileW(Utf16(target.directory + "\\" + name).c_str());
     } while (::FindNextFileW(search, &entry));
     ::FindClose(search);
 }

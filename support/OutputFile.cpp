@@ -2,7 +2,7 @@
 
 namespace ciphora {
 
-OutputFile::OutputFile(const std::string& path) {
+OutputFile::OutputFile(const std::string& path, std::optional<unsigned> newFileMode) {
     ResolvedOutput target = [&] {
         try {
             return SystemFile::ResolveOutput(path);
@@ -13,7 +13,7 @@ OutputFile::OutputFile(const std::string& path) {
     if (target.inPlace)
         inPlace_.emplace(std::move(*target.inPlace));
     else
-        replacement_.emplace(target.path);
+        replacement_.emplace(target.path, newFileMode);
 }
 
 ByteSink& OutputFile::Sink() {

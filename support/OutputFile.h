@@ -17,7 +17,9 @@ namespace ciphora {
 // raise WriteFailure.
 class OutputFile {
 public:
-    explicit OutputFile(const std::string& path);
+    // `newFileMode`: the permission bits (POSIX) of a file that is new (see
+    // AtomicFileWriter).
+    explicit OutputFile(const std::string& path, std::optional<unsigned> newFileMode = std::nullopt);
 
     // Where the bytes go: a PositionedSink when the file is replaced.
     ByteSink& Sink();

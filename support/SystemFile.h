@@ -48,6 +48,8 @@ public:
     // A regular file on disk, not a pipe or a device.
     bool IsOrdinary() const;
     std::uint64_t Size() const;
+    // The permission bits, on systems that have them.
+    std::optional<unsigned> PermissionBits() const;
     // Reads the next bytes; 0 only at the end.
     std::size_t Read(void* buffer, std::size_t size);
     // Reads up to `size` bytes at `offset`; fewer only at the end of the file.

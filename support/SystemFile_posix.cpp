@@ -141,6 +141,12 @@ std::uint64_t SystemFile::Size() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+std::optional<unsigned> SystemFile::PermissionBits() const {
+    struct stat info {};
+    if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
+    return static_cast<unsigned>(info.st_mode & 07777);
+}
+
 std::size_t SystemFile::Read(void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t got = ::read(Descriptor(handle_), buffer, size);

@@ -100,6 +100,8 @@ std::uint64_t SystemFile::Size() const {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
+std::optional<unsigned> SystemFile::PermissionBits() const { return std::nullopt; }
+
 std::size_t SystemFile::Read(void* buffer, std::size_t size) {
     DWORD got = 0;
     if (!::ReadFile(Native(handle_), buffer, Chunk(size), &got, nullptr)) {

@@ -1,10 +1,11 @@
 #pragma once
 
-// How the atomic file writer names its temporary files: ".<target name>.ciphora-<process id>-<counter>",
-// beside the target, so that leftovers of a writer that died can be told apart from those of live ones.
+// How the atomic file writer names its temporary files: ".<target name>.ciphora-<16 random hex digits>",
+// beside the target. The target's name is cut short where the whole would pass the 255-byte limit of a
+// name, and the random part keeps names of concurrent writers, and of leftovers, from colliding.
 
-#include <atomic>
-#include <cstdlib>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -23,20 +24,39 @@ inline SplitPath SplitTargetPath(const std::string& path) {
     return {separator == 0 ? path.substr(0, 1) : path.substr(0, separator), path.substr(separator + 1)};
 }
 
-// Hidden where names starting with a dot are, and tied to its target.
-inline std::string TemporaryPrefix(const std::string& targetName) { return "." + targetName + ".ciphora-"; }
+inline constexpr std::size_t kLongestName = 255;
+inline constexpr std::string_view kTemporaryMark = ".ciphora-";
+inline constexpr std::size_t kRandomDigits = 16;
 
-inline std::string NewTemporaryPath(const SplitPath& target, unsigned long processId) {
-    static std::atomic<unsigned> counter{0};
-    return target.directory + kPathSeparator + TemporaryPrefix(target.name) + std::to_string(processId) + "-" +
-           std::to_string(counter++);
+// Hidden where names starting with a dot are, and tied to its target.
+inline std::string TemporaryPrefix(std::string_view targetName) {
+    const std::size_t room = kLongestName - 1 - kTemporaryMark.size() - kRandomDigits;
+    if (targetName.size() > room) {
+        targetName = targetName.substr(0, room);
+        // Whole UTF-8 characters only.
+        while (!targetName.empty() && (static_cast<unsigned char>(targetName.back()) & 0xC0) == 0x80)
+            targetName.remove_suffix(1);
+        if (!targetName.empty() && static_cast<unsigned char>(targetName.back()) >= 0xC0) targetName.remove_suffix(1);
+    }
+    return "." + std::string(targetName) + std::string(kTemporaryMark);
 }
 
-// The id of the process that made the temporary `fileName`, or 0 when the
-// name is no temporary of the target whose prefix is given.
-inline unsigned long TemporaryOwner(std::string_view fileName, std::string_view prefix) {
-    if (!fileName.starts_with(prefix)) return 0;
-    return std::strtoul(std::string(fileName.substr(prefix.size())).c_str(), nullptr, 10);
+inline std::string NewTemporaryPath(const SplitPath& target) {
+    static thread_local std::mt19937_64 random{(std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()};
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string digits(kRandomDigits, '0');
+    std::uint64_t bits = random();
+    for (char& digit : digits) {
+        digit = kHex[bits & 15];
+        bits >>= 4;
+    }
+    return target.directory + kPathSeparator + TemporaryPrefix(target.name) + digits;
+}
+
+// Whether `fileName` is a temporary file of the target whose prefix is given.
+inline bool IsTemporaryOf(std::string_view fileName, std::string_view prefix) {
+    return fileName.starts_with(prefix) && fileName.size() == prefix.size() + kRandomDigits &&
+           fileName.find_first_not_of("0123456789abcdef", prefix.size()) == std::string_view::npos;
 }
 
 }  // namespace ciphora

@@ -30,6 +30,20 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+// Holds a file as a writer of the program holds its temporary file while it
+// lives: open and locked on POSIX systems, open and shared with nobody on
+// Windows.
+class HeldAsWriting {
+public:
+    explicit HeldAsWriting(const std::string& path);
+    ~HeldAsWriting();
+    HeldAsWriting(const HeldAsWriting&) = delete;
+    HeldAsWriting& operator=(const HeldAsWriting&) = delete;
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
 // Makes a file hidden: on POSIX systems its name, which starts with ".",
 // already does; on Windows it gets the hidden attribute.
 void HideFile(const std::string& path);

@@ -1,5 +1,7 @@
 #include "SystemTestSupport.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +22,12 @@ int RunUnprivileged(const std::function<int()>& work) {
 ReadersRefused::ReadersRefused(const std::string& path) : path_(path) { chmod(path_.c_str(), 0); }
 
 ReadersRefused::~ReadersRefused() { chmod(path_.c_str(), 0644); }
+
+HeldAsWriting::HeldAsWriting(const std::string& path) : handle_(open(path.c_str(), O_WRONLY)) {
+    flock(static_cast<int>(handle_), LOCK_EX);
+}
+
+HeldAsWriting::~HeldAsWriting() { close(static_cast<int>(handle_)); }
 
 void HideFile(const std::string&) {}
 

@@ -20,6 +20,14 @@ ReadersRefused::~ReadersRefused() {
     if (reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE) CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
+HeldAsWriting::HeldAsWriting(const std::string& path)
+    : handle_(reinterpret_cast<std::intptr_t>(CreateFileW(Utf8Path(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {}
+
+HeldAsWriting::~HeldAsWriting() {
+    if (reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
 void HideFile(const std::string& path) {
     const std::wstring wide = Utf8Path(path).native();
     SetFileAttributesW(wide.c_str(), GetFileAttributesW(wide.c_str()) | FILE_ATTRIBUTE_HIDDEN);

@@ -121,6 +121,31 @@ TEST_F(OutputTargets, AReaderThatStopsEarlyEndsTheRunQuietly) {
     }
 }
 
+unsigned ModeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+// A deciphered letter is never readable by others when its source was not.
+TEST_F(OutputTargets, ANewOutputIsAsPrivateAsItsInputAndAReplacedOneKeepsItsMode) {
+    ::chmod(program.Path("letter.txt").c_str(), 0600);
+    ASSERT_EQ(Encipher(program.Path("new.cph")).status, 0);
+    EXPECT_EQ(ModeOf(program.Path("new.cph")), 0600u);
+
+    program.Write("kept.cph", "old");
+    ::chmod(program.Path("kept.cph").c_str(), 0664);
+    ASSERT_EQ(Encipher(program.Path("kept.cph")).status, 0);
+    EXPECT_EQ(ModeOf(program.Path("kept.cph")), 0664u);
+
+    RunOptions fromPipe;
+    fromPipe.standardInput = program.Path("letter.txt");
+    const mode_t mask = ::umask(022);
+    ASSERT_EQ(program.Run({"-e", "-k", program.Path("key"), "-o", program.Path("piped.cph")}, fromPipe).status, 0);
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(program.Path("piped.cph")), 0644u) << "the mode new files get";
+}
+
 TEST_F(OutputTargets, MessagesUseTheSystemsWords) {
     struct Case {
         std::vector<std::string> arguments;

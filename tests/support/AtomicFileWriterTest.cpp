@@ -5,8 +5,11 @@
 #include "support/AtomicFileWriter.h"
 #include "support/DirectorySearch.h"
 #include "support/RichTextBox.h"
+#include "support/TemporaryNames.h"
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -74,6 +77,40 @@ TEST(AtomicFileWriter, AReplacedFileKeepsItsPermissions) {
     EXPECT_EQ(std::filesystem::status(target).permissions(), kept);
 }
 
+#ifndef _WIN32
+TEST(AtomicFileWriter, AReplacedFileKeepsItsOwnerAndGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may write another user's file and give it back";
+    TempDir dir;
+    const std::string target = dir.File("theirs.txt");
+    WriteFile(target, "old");
+    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    AtomicFileWriter writer(target);
+    writer.Write("new");
+    writer.Commit();
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+}
+
+TEST(AtomicFileWriter, ANewFileGetsTheModeAskedForOrTheDefaultOne) {
+    TempDir dir;
+    const mode_t mask = ::umask(022);
+    for (const auto& [asked, expected] : {std::pair<std::optional<unsigned>, unsigned>{0600u, 0600u},
+                                          std::pair<std::optional<unsigned>, unsigned>{0640u, 0640u},
+                                          std::pair<std::optional<unsigned>, unsigned>{std::nullopt, 0644u}}) {
+        const std::string target = dir.File("new-" + std::to_string(expected) + (asked ? "" : "-default"));
+        AtomicFileWriter writer(target, asked);
+        writer.Write("text");
+        writer.Commit();
+        struct stat info {};
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, expected) << target;
+    }
+    ::umask(mask);
+}
+#endif
+
 TEST(AtomicFileWriter, WithoutCommitNothingChangesAndNothingIsLeft) {
     TempDir dir;
     const std::string target = dir.File("out.txt");
@@ -126,16 +163,39 @@ TEST(AtomicFileWriter, MissingDirectoryIsPathNotFound) {
     }
 }
 
-TEST(AtomicFileWriter, LeftoversOfDeadWritersAreRemoved) {
+TEST(AtomicFileWriter, LeftoversAreRemovedUnlessTheirWriterStillHoldsThem) {
     TempDir dir;
     const std::string target = dir.File("out.txt");
-    WriteFile(dir.Path() / ".out.txt.ciphora-999999999-0", "left by a killed run");
-    WriteFile(dir.Path() / (".out.txt.ciphora-" + std::to_string(testing::CurrentProcessId()) + "-77"),
-              "ours, still alive");
-    WriteFile(dir.Path() / ".other.txt.ciphora-999999999-0", "another target's");
-    RemoveStaleTemporaries(target);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / ".out.txt.ciphora-999999999-0"));
-    EXPECT_EQ(EntriesIn(dir), 2u);
+    const std::string dead = ".out.txt.ciphora-0123456789abcdef";
+    const std::string alive = ".out.txt.ciphora-fedcba9876543210";
+    for (const std::string& name : {dead, alive, std::string(".other.txt.ciphora-0123456789abcdef")})
+        WriteFile(dir.Path() / name, "left by a run");
+    {
+        const testing::HeldAsWriting writing(dir.File(alive));
+        AtomicFileWriter writer(target);
+        writer.Write("new");
+        writer.Commit();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / dead));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / alive)) << "its writer still held it";
+    EXPECT_EQ(EntriesIn(dir), 3u) << "the target, the live one and another target's";
+    EXPECT_EQ(ReadFile(target), "new");
+}
+
+// Temporary names never pass the system's limit of 255 bytes for a name,
+// however long the target's name is.
+TEST(AtomicFileWriter, TargetsWithNamesUpToTheLimitAreWritten) {
+    TempDir dir;
+    for (const std::size_t length : {std::size_t{1}, std::size_t{229}, std::size_t{240}, std::size_t{255}}) {
+        const std::string name(length, 'n');
+        AtomicFileWriter writer(dir.File(name));
+        writer.Write(name);
+        writer.Commit();
+        EXPECT_EQ(ReadFile(dir.Path() / name), name) << length;
+    }
+    EXPECT_EQ(EntriesIn(dir), 4u);
+    // A name is cut before a character that would not fit whole.
+    EXPECT_EQ(TemporaryPrefix(std::string(228, 'n') + "\xc3\xa9tail"), "." + std::string(228, 'n') + ".ciphora-");
 }
 
 TEST(RichTextBox, LoadsAndSavesByteForByte) {

@@ -124,7 +124,7 @@ TEST_F(SpecialTargets, ADescriptorOfThisProcessIsWrittenWhereItStands) {
     ASSERT_GE(descriptor, 0);
     const std::string fd = std::to_string(descriptor);
     Link("through-proc", "/proc/self/fd/" + fd);
-    for (const std::string name : {"/proc/self/fd/" + fd, "/dev/fd/" + fd, Path("through-proc")}) {
+    for (const std::string& name : {"/proc/self/fd/" + fd, "/dev/fd/" + fd, Path("through-proc")}) {
         OutputFile output(name);
         EXPECT_FALSE(output.Replaces()) << name;
         output.Sink().Write(name + "\n");
