@@ -16,6 +16,7 @@
 #include "support/OutputFile.h"
 #include "support/Platform.h"
 #include "support/Terminal.h"
+#include "support/Text.h"
 #include "support/mdlFWriteLog.h"
 
 namespace ciphora {
@@ -32,7 +33,8 @@ void ShowOnStandardError(std::string_view text) {
     static_cast<void>(std::fflush(stderr));
 }
 
-// Messages on standard error, and in the log when one was asked for.
+// Messages on standard error, and in the log when one was asked for. A log
+// that cannot be written is said once, and ends the run with status 74.
 class Messages {
 public:
     explicit Messages(const Options& options) : logFile_(options.logFile), quiet_(options.quiet) {}
@@ -41,17 +43,18 @@ public:
     void Warning(const std::string& message) {
         if (!quiet_) Say("warning: " + message);
     }
-    // A log that failed once it was open: exit status 74.
     bool LogFailed() const { return logFailed_; }
 
 private:
     void Say(const std::string& message) {
         ShowOnStandardError("ciphora: " + message + "\n");
-        if (!logFile_) return;
+        if (!logFile_ || logFailed_) return;
         try {
-            FWriteLog(message, *logFile_);
-        } catch (const RuntimeError&) {
+            AppendLogEntry(message, *logFile_);
+        } catch (const RuntimeError& error) {
             logFailed_ = true;
+            ShowOnStandardError("ciphora: cannot write the log " + ShownName(*logFile_) + ": " + error.SystemText() +
+                                "\n");
         }
     }
 
@@ -92,7 +95,7 @@ std::optional<std::string> KeyText(const Options& options, Messages& messages) {
                                                                 : SystemFile::OpenForReading(*options.keyFile)));
         } catch (const RuntimeError& error) {
             messages.Error("cannot read the key " +
-                           (fromStandardInput ? "from standard input" : "file " + *options.keyFile) + ": " +
+                           (fromStandardInput ? "from standard input" : "file " + ShownName(*options.keyFile)) + ": " +
                            error.SystemText());
             return std::nullopt;
         }
@@ -134,7 +137,7 @@ Failure OpenInput(const Options& options, Input& input, Messages& messages) {
         input.source = std::make_unique<StreamSource>(SystemFile::StandardInput());
         return std::nullopt;
     }
-    input.name = options.input;
+    input.name = ShownName(options.input);
     try {
         SystemFile file = SystemFile::OpenForReading(options.input);
         if (file.IsOrdinary()) {
@@ -162,8 +165,8 @@ public:
             standardOutput_.emplace(SystemFile::StandardOutput());
             return;
         }
-        name = *options.output;
-        file_.emplace(name, newFileMode);
+        name = ShownName(*options.output);
+        file_.emplace(*options.output, newFileMode);
     }
     ByteSink& Sink() { return file_ ? file_->Sink() : *standardOutput_; }
     // Whether what was written stays, whatever happens after.
@@ -208,7 +211,17 @@ private:
     std::uint64_t last_ = 0;
 };
 
+// The key file as output would lose the key, and the text with it.
+bool OutputIsTheKeyFile(const Options& options) {
+    return options.keyFile && options.output && *options.keyFile != "-" && *options.output != "-" &&
+           NameTheSameFile(*options.keyFile, *options.output);
+}
+
 int Run(const Options& options, Messages& messages) {
+    if (OutputIsTheKeyFile(options)) {
+        messages.Error("the output " + ShownName(*options.output) + " is the key file; it would lose the key");
+        return kExitUsage;
+    }
     const std::optional<CipherKey> key = ObtainKey(options, messages);
     if (!key) return kExitUsage;
     Input input;
@@ -291,7 +304,7 @@ int RunOptions(const std::vector<std::string>& arguments) {
     }
     Messages messages(options);
     const int status = Run(options, messages);
-    return messages.LogFailed() && status == kExitDone ? kExitIoError : status;
+    return messages.LogFailed() ? kExitIoError : status;
 }
 
 }  // namespace ciphora

@@ -23,8 +23,10 @@ SystemFile Ordinary(SystemFile file) {
 
 }  // namespace
 
+// Opened without waiting: a FIFO, which would wait for a writer, is refused
+// like every other file that is not an ordinary one.
 ReadOnlyFile::ReadOnlyFile(const std::string& path)
-    : ReadOnlyFile(AsReadFailure([&] { return SystemFile::OpenForReading(path); })) {}
+    : ReadOnlyFile(AsReadFailure([&] { return SystemFile::OpenToProbe(path); })) {}
 
 ReadOnlyFile::ReadOnlyFile(SystemFile file)
     : file_(AsReadFailure([&] { return Ordinary(std::move(file)); })),

@@ -74,6 +74,10 @@ private:
     std::string path_;
 };
 
+// Whether two names stand for one and the same existing file, through links
+// and other names alike.
+bool NameTheSameFile(const std::string& first, const std::string& second);
+
 // An output name, resolved. On POSIX systems links are followed to the name
 // at their end, which is created when it does not exist; a chain of links
 // that never ends is refused (52). What is found there and is no regular file

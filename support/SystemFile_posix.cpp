@@ -115,6 +115,13 @@ ResolvedOutput SystemFile::ResolveOutput(const std::string& path) {
     return {std::move(end), std::move(device)};
 }
 
+bool NameTheSameFile(const std::string& first, const std::string& second) {
+    struct stat one {};
+    struct stat other {};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 && one.st_dev == other.st_dev &&
+           one.st_ino == other.st_ino;
+}
+
 SystemFile SystemFile::StandardInput() {
     EnlargeIfPipe(0);
     return {0, "standard input"};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <tuple>
 
 #include "RuntimeError.h"
 #include "WindowsText.h"
@@ -77,6 +78,25 @@ ResolvedOutput SystemFile::ResolveOutput(const std::string& path) {
         return {path, std::nullopt};
     }
     return {path, SystemFile(OpenHandle(path, GENERIC_WRITE, OPEN_EXISTING), path)};
+}
+
+namespace {
+// The volume and the index of the file at `path`, which identify it.
+std::optional<std::tuple<DWORD, DWORD, DWORD>> FileIdentity(const std::string& path) {
+    const HANDLE file =
+        ::CreateFileW(Utf16(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(file, &info);
+    ::CloseHandle(file);
+    if (!known) return std::nullopt;
+    return std::tuple{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+}  // namespace
+
+bool NameTheSameFile(const std::string& first, const std::string& second) {
+    const auto one = FileIdentity(first);
+    return one && one == FileIdentity(second);
 }
 
 SystemFile SystemFile::StandardInput() {

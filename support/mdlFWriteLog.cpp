@@ -44,19 +44,28 @@ std::string TimeStamp(const std::tm& time) {
 }
 
 // Opens the log and waits, within bounds, for writers of other processes
-// to finish their entry. Nothing when the log cannot be had.
-std::optional<SystemFile> OpenLockedLog(const std::string& path) {
-    try {
-        SystemFile log = SystemFile::OpenForAppending(path);
-        const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
-        while (!log.TryLock()) {
-            if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-            std::this_thread::sleep_for(kLockRetryPause);
-        }
-        return log;
-    } catch (const RuntimeError&) {
-        return std::nullopt;
+// to finish their entry.
+SystemFile OpenLockedLog(const std::string& path) {
+    SystemFile log = SystemFile::OpenForAppending(path);
+    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    while (!log.TryLock()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw RuntimeError(kPermissionDenied, "The log stays locked by another writer");
+        std::this_thread::sleep_for(kLockRetryPause);
     }
+    return log;
+}
+
+void WriteEntry(SystemFile& log, std::string_view text) {
+    std::string entry;
+    entry.reserve(text.size() + 24);
+    entry += '"';
+    entry += text;
+    entry += ' ';
+    entry += TimeStamp(CurrentPlatform().LocalTime());
+    entry += "\"\r\n";
+    log.Write(entry);
+    log.Close();
 }
 
 }  // namespace
@@ -71,21 +80,19 @@ void FWriteLog(std::string_view message, std::string_view logPath) {
     platform.ShowLogMessage(text);
 
     const std::string path = IsBlank(logPath) ? AppFile(kDefaultLogName) : std::string(logPath);
-    std::optional<SystemFile> log = OpenLockedLog(path);
-    if (!log) {
+    std::optional<SystemFile> log;
+    try {
+        log.emplace(OpenLockedLog(path));
+    } catch (const RuntimeError&) {
         platform.Beep();
         return;
     }
+    WriteEntry(*log, text);
+}
 
-    std::string entry;
-    entry.reserve(text.size() + 24);
-    entry += '"';
-    entry += text;
-    entry += ' ';
-    entry += TimeStamp(platform.LocalTime());
-    entry += "\"\r\n";
-    log->Write(entry);
-    log->Close();
+void AppendLogEntry(std::string_view message, const std::string& logPath) {
+    SystemFile log = OpenLockedLog(logPath);
+    WriteEntry(log, TrimBlanks(message));
 }
 
 std::string TrappedErrorMessage(std::string_view owner, std::string_view procedure, std::int32_t number,

@@ -16,6 +16,11 @@ inline constexpr std::string_view kDefaultLogName = "VbAppErrorLog.txt";
 // beep and the entry; a failure after the open is raised as RuntimeError.
 void FWriteLog(std::string_view message, std::string_view logPath);
 
+// Appends the entry FWriteLog would append to the log file at `logPath`,
+// showing nothing and raising RuntimeError on every failure: the open, a
+// lock held too long, the write.
+void AppendLogEntry(std::string_view message, const std::string& logPath);
+
 // "TRAPPED ERROR!: <owner>.<procedure>-Error: <number>", with " <description>"
 // appended when a description is given.
 std::string TrappedErrorMessage(std::string_view owner, std::string_view procedure, std::int32_t number,

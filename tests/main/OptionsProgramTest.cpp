@@ -106,6 +106,27 @@ TEST_F(OptionsProgram, CipherTextCutShortWarnsAndTextWithoutACodeIsRefused) {
     }
 }
 
+// A log that cannot be written is said on standard error and ends the run
+// with 74, once the run's own work is done.
+TEST_F(OptionsProgram, ALogThatCannotBeWrittenIsSaidAndEndsWith74) {
+    std::filesystem::create_directory(program.Directory() / "folder");
+    program.Write("cipher", "999\r\n");
+    for (const std::string& log : {program.Path("folder"), program.Path("missing/my.log")}) {
+        const Outcome outcome =
+            Run({"-d", "--log", log, "-k", program.Path("key"), "-o", program.Path("plain"), program.Path("cipher")});
+        EXPECT_EQ(outcome.status, 74) << log;
+        EXPECT_EQ(outcome.errors.rfind("ciphora: warning: 1 code(s) above 255", 0), 0u) << outcome.errors;
+        EXPECT_NE(outcome.errors.find("\nciphora: cannot write the log " + log + ": "), std::string::npos)
+            << outcome.errors;
+        EXPECT_TRUE(program.Exists("plain")) << "the run's own work is done";
+
+        const Outcome missing = Run({"-d", "--log", log, "-k", program.Path("key"), program.Path("nothing")});
+        EXPECT_EQ(missing.status, 74) << log;
+    }
+    const Outcome quiet = Run({"-e", "--log", program.Path("folder"), "-k", program.Path("key")}, "text");
+    EXPECT_EQ(quiet.status, 0) << "nothing to log, nothing failed";
+}
+
 TEST_F(OptionsProgram, TheKeyComesFromTheKeyFileElseTheEnvironment) {
     struct Case {
         const char* name;
@@ -166,6 +187,17 @@ TEST_F(OptionsProgram, TheKeyFromStandardInputWhenTheInputIsAFile) {
         EXPECT_EQ(refused.errors,
                   "ciphora: the key and the input cannot both come from standard input (see ciphora --help)\n");
         EXPECT_EQ(refused.output, "");
+    }
+}
+
+TEST_F(OptionsProgram, AnOutputThatIsTheKeyFileIsRefused) {
+    program.Write("plain", "plain text");
+    const std::string sameFile = (program.Directory() / "." / "key").string();
+    for (const std::string& output : {program.Path("key"), sameFile}) {
+        const Outcome outcome = Run({"-e", "-k", program.Path("key"), "-o", output, program.Path("plain")});
+        EXPECT_EQ(outcome.status, 64) << output;
+        EXPECT_EQ(outcome.errors, "ciphora: the output " + output + " is the key file; it would lose the key\n");
+        EXPECT_EQ(program.Read("key"), std::string(kKey) + "\n");
     }
 }
 

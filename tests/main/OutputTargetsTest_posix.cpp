@@ -7,6 +7,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <future>
@@ -70,6 +71,25 @@ TEST_F(OutputTargets, TheDescribedFormWritesThroughAnOutputLinkedToAFifo) {
     EXPECT_TRUE(std::filesystem::is_symlink(program.Path("output.txt")));
 }
 
+TEST_F(OutputTargets, TheDescribedFormRefusesAnInputThatIsAFifo) {
+    for (const auto& [command, input] : {std::pair<std::string, std::string>{"ENC", "input.txt"},
+                                         std::pair<std::string, std::string>{"DENC", "output.txt"}}) {
+        std::filesystem::remove(program.Path(input));
+        Link(input, "fifo");
+        const Outcome outcome = program.Run({command + kKey});
+        EXPECT_EQ(outcome.status, 65) << command;
+        EXPECT_EQ(program.LogMessages().back(), "Error loading file to RichTextBox: " + program.Path(input));
+        std::filesystem::remove(program.Path(input));
+    }
+}
+
+TEST_F(OutputTargets, AKeyFileLinkedAsOutputIsRefused) {
+    Link("key-link", "key");
+    const Outcome outcome = Encipher(program.Path("key-link"));
+    EXPECT_EQ(outcome.status, 64);
+    EXPECT_EQ(program.Read("key"), std::string(kKey) + "\n");
+}
+
 TEST_F(OutputTargets, StandardOutputByAnyOfItsNames) {
     Link("to-stdout", "/proc/self/fd/1");
     for (const std::string& name :
@@ -94,6 +114,12 @@ TEST_F(OutputTargets, DevicesAreWrittenAndAFullOneFails) {
         EXPECT_EQ(outcome.errors, "ciphora: cannot write " + program.Path(name) +
                                       ": No space left on device; the output is incomplete\n");
     }
+    const Outcome logged = program.Run({"-e", "--log", program.Path("full"), "-k", program.Path("key"), "nothing"});
+    EXPECT_EQ(logged.status, 74);
+    EXPECT_NE(
+        logged.errors.find("ciphora: cannot write the log " + program.Path("full") + ": No space left on device\n"),
+        std::string::npos)
+        << logged.errors;
     for (const std::string name : {"null", "full"}) EXPECT_TRUE(std::filesystem::is_character_file(program.Path(name)));
 }
 
@@ -171,6 +197,18 @@ TEST_F(OutputTargets, MessagesUseTheSystemsWords) {
         EXPECT_EQ(outcome.status, c.status) << c.error;
         EXPECT_EQ(outcome.errors, "ciphora: " + c.error + "\n");
     }
+}
+
+// A name cannot forge a log entry or put control characters on the terminal.
+TEST_F(OutputTargets, NamesWithLineBreaksAndQuotesStayOnOneLine) {
+    const std::string name = program.Path("forged\"\r\n\"x 01.01.2026 00:00:00\"\r\n\x1b[2J");
+    const Outcome outcome = program.Run({"-e", "--log", program.Path("my.log"), "-k", program.Path("key"), name});
+    EXPECT_EQ(outcome.status, 66);
+    const std::string shown = program.Path("forged\\\"\\r\\n\\\"x 01.01.2026 00:00:00\\\"\\r\\n\\x1b[2J");
+    EXPECT_EQ(outcome.errors, "ciphora: cannot open " + shown + ": No such file or directory\n");
+    const std::string log = program.Read("my.log");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_EQ(log.rfind("\"cannot open " + shown + ": No such file or directory ", 0), 0u) << log;
 }
 
 }  // namespace
