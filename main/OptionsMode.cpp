@@ -232,9 +232,13 @@ int Run(const Options& options, Messages& messages) {
 
     const bool showProgress = !options.quiet && Terminal::StandardErrorIsTerminal();
     ProgressMeter meter(
-        input.source->Size(), [] { return CurrentPlatform().MonotonicSeconds(); }, ShowOnStandardError);
+        input.source->Size(), [] { return CurrentPlatform().MonotonicSeconds(); }, ShowOnStandardError,
+        Terminal::StandardErrorColumns);
     const StreamProgress progress = [&](std::uint64_t done) {
-        if (showProgress) meter.Update(done);
+        if (!showProgress) return;
+        meter.Update(done);
+        // Ctrl-C leaves no progress line behind either.
+        Terminal::SetWipeOnInterrupt(meter.Wipe());
     };
     const CipherKernel kernel(DefaultSubstitutionTables(), *key);
     ReducedCodes reduced;

@@ -1,8 +1,15 @@
 #include "Terminal.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 
 namespace ciphora::Terminal {
 
@@ -16,45 +23,125 @@ void WriteAll(int descriptor, std::string_view text) {
     }
 }
 
-// Echo off for as long as it lives. What was typed before is dropped, as
-// it was typed before anybody asked; what is typed meanwhile is kept.
-class EchoOff {
+// The signals that stop or end the process while it waits at the prompt:
+// the terminal is given back before each takes effect.
+constexpr std::array<int, 7> kPromptSignals{SIGTSTP, SIGTTIN, SIGTTOU, SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+volatile std::sig_atomic_t caughtSignal = 0;
+void CatchAtPrompt(int signal) { caughtSignal = signal; }
+
+// While it lives, the terminal does not echo, and the signals above
+// interrupt the wait for a line instead of acting at once. What was typed
+// before is dropped, as it was typed before anybody asked.
+class SecretPrompt {
 public:
-    explicit EchoOff(int descriptor) : descriptor_(descriptor) {
-        active_ = ::tcgetattr(descriptor_, &saved_) == 0;
-        if (!active_) return;
-        termios quiet = saved_;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        active_ = ::tcsetattr(descriptor_, TCSAFLUSH, &quiet) == 0;
+    SecretPrompt(int terminal, std::string_view prompt) : terminal_(terminal), prompt_(prompt) {
+        echoing_ = ::tcgetattr(terminal_, &saved_) == 0;
+        struct sigaction catching {};
+        catching.sa_handler = CatchAtPrompt;  // no SA_RESTART: the read returns
+        sigemptyset(&catching.sa_mask);
+        for (std::size_t i = 0; i < kPromptSignals.size(); ++i) ::sigaction(kPromptSignals[i], &catching, &before_[i]);
+        Show(TCSAFLUSH);
     }
-    ~EchoOff() {
-        if (active_) ::tcsetattr(descriptor_, TCSANOW, &saved_);
+    ~SecretPrompt() {
+        Restore();
+        for (std::size_t i = 0; i < kPromptSignals.size(); ++i) ::sigaction(kPromptSignals[i], &before_[i], nullptr);
     }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
+    SecretPrompt(const SecretPrompt&) = delete;
+    SecretPrompt& operator=(const SecretPrompt&) = delete;
+
+    // After a read that a signal interrupted: lets the signal act as it
+    // would have with the terminal as it was, and, when the process goes on
+    // (fg after Ctrl-Z), asks again. False when no signal came.
+    bool ActOnSignal() {
+        const int signal = caughtSignal;
+        if (signal == 0) return false;
+        caughtSignal = 0;
+        Restore();
+        WriteAll(terminal_, "\n");
+        const std::size_t index = static_cast<std::size_t>(
+            std::find(kPromptSignals.begin(), kPromptSignals.end(), signal) - kPromptSignals.begin());
+        struct sigaction catching {};
+        ::sigaction(signal, &before_[index], &catching);
+        ::raise(signal);
+        ::sigaction(signal, &catching, nullptr);
+        Show(TCSANOW);
+        return true;
+    }
 
 private:
-    int descriptor_;
+    // Echo off, before the prompt shows, so that no answer to it is lost.
+    void Show(int when) {
+        if (echoing_) {
+            termios quiet = saved_;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            static_cast<void>(::tcsetattr(terminal_, when, &quiet));
+        }
+        WriteAll(terminal_, prompt_);
+    }
+    void Restore() {
+        if (echoing_) static_cast<void>(::tcsetattr(terminal_, TCSANOW, &saved_));
+    }
+
+    int terminal_;
+    std::string_view prompt_;
     termios saved_{};
-    bool active_ = false;
+    bool echoing_ = false;
+    std::array<struct sigaction, kPromptSignals.size()> before_{};
 };
+
+// What a signal that ends the process writes on standard error first.
+std::array<char, 1024> wipe{};
+std::atomic<std::size_t> wipeLength{0};
+
+void WipeAndEnd(int signal) {
+    const std::size_t length = wipeLength.load();
+    if (length > 0) static_cast<void>(::write(2, wipe.data(), length));
+    static_cast<void>(std::signal(signal, SIG_DFL));
+    static_cast<void>(::raise(signal));
+}
 
 }  // namespace
 
+void SetWipeOnInterrupt(std::string_view text) {
+    static const bool installed = [] {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction current {};
+            // A signal that the caller ignores stays ignored.
+            if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+                static_cast<void>(std::signal(signal, WipeAndEnd));
+        }
+        return true;
+    }();
+    static_cast<void>(installed);
+    const std::size_t length = std::min(text.size(), wipe.size());
+    wipeLength = 0;
+    std::copy_n(text.begin(), length, wipe.begin());
+    wipeLength = length;
+}
+
 bool StandardErrorIsTerminal() { return ::isatty(2) == 1; }
+
+std::optional<std::size_t> StandardErrorColumns() {
+    winsize size{};
+    if (::ioctl(2, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return std::nullopt;
+    return size.ws_col;
+}
 
 std::optional<std::string> ReadSecret(std::string_view prompt) {
     const int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (terminal < 0) return std::nullopt;
     std::optional<std::string> line;
     {
-        // Quiet before the prompt shows, so that no answer to it is lost.
-        const EchoOff hidden(terminal);
-        WriteAll(terminal, prompt);
+        SecretPrompt asking(terminal, prompt);
         std::string typed;
         char c;
         for (;;) {
             const ssize_t got = ::read(terminal, &c, 1);
+            if (got < 0 && errno == EINTR) {
+                if (asking.ActOnSignal()) typed.clear();
+                continue;
+            }
             if (got <= 0) break;
             if (c == '\n') {
                 line = typed;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <mutex>
+#include <string>
+
 #include "WindowsText.h"
 
 namespace ciphora::Terminal {
@@ -19,7 +22,30 @@ void Show(HANDLE output, std::string_view text) {
     ::WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
+// What Ctrl-C writes on standard error before the process ends.
+std::string wipe;
+std::mutex wipeLock;
+
+BOOL WINAPI WipeAndEnd(DWORD) {
+    const std::lock_guard<std::mutex> held(wipeLock);
+    if (!wipe.empty()) Show(::GetStdHandle(STD_ERROR_HANDLE), wipe);
+    return FALSE;  // the system's handler ends the process
+}
+
 }  // namespace
+
+void SetWipeOnInterrupt(std::string_view text) {
+    static const bool installed = ::SetConsoleCtrlHandler(WipeAndEnd, TRUE) != 0;
+    static_cast<void>(installed);
+    const std::lock_guard<std::mutex> held(wipeLock);
+    wipe = text;
+}
+
+std::optional<std::size_t> StandardErrorColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info)) return std::nullopt;
+    return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
 
 bool StandardErrorIsTerminal() {
     DWORD mode = 0;

@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -33,8 +35,11 @@ constexpr auto kPatience = std::chrono::seconds(20);
 class TerminalSession {
 public:
     TerminalSession(const std::string& program, const std::vector<std::string>& arguments, const std::string& inputPath,
-                    const std::string& outputPath) {
-        child_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
+                    const std::string& outputPath, unsigned short columns = 80) {
+        winsize size{};
+        size.ws_row = 24;
+        size.ws_col = columns;
+        child_ = forkpty(&terminal_, nullptr, nullptr, &size);
         if (child_ == 0) {
             const int input = open(inputPath.c_str(), O_RDONLY);
             const int output = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -74,6 +79,11 @@ public:
         return *status_;
     }
     const std::string& Screen() const { return screen_; }
+    // Whether the terminal echoes what is typed, as the program left it.
+    bool Echoes() const {
+        termios settings{};
+        return tcgetattr(terminal_, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
+    }
 
 private:
     bool ReadSome() {
@@ -128,6 +138,30 @@ TEST_F(OptionsOnATerminal, TwoDifferentKeysAreRefusedAndNothingIsWritten) {
     EXPECT_FALSE(program.Exists("cipher"));
 }
 
+// Ctrl-Z at the prompt gives the terminal back; on resuming, the program
+// turns echo off again and asks anew.
+TEST_F(OptionsOnATerminal, APromptSuspendedAndResumedAsksAgainWithoutEcho) {
+    program.Write("cipher", Enciphered("plain text\r\n"));
+    TerminalSession session(Program(), {"-d"}, program.Path("cipher"), program.Path("stdout"));
+    ASSERT_TRUE(session.Expect("Key: "));
+    EXPECT_FALSE(session.Echoes());
+    session.Type("\x1a");
+    ASSERT_TRUE(session.Expect("\nKey: ")) << session.Screen();
+    EXPECT_FALSE(session.Echoes());
+    session.Type(std::string(kKey) + "\n");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_EQ(session.Screen().find(kKey), std::string::npos) << "the typed key was echoed: " << session.Screen();
+    EXPECT_EQ(program.Read("stdout"), "plain text\r\n");
+}
+
+TEST_F(OptionsOnATerminal, CtrlCAtThePromptGivesTheEchoBack) {
+    TerminalSession session(Program(), {"-d"}, program.Path("plain"), program.Path("stdout"));
+    ASSERT_TRUE(session.Expect("Key: "));
+    session.Type("\x03");
+    EXPECT_EQ(session.Wait(), 128 + SIGINT);
+    EXPECT_TRUE(session.Echoes());
+}
+
 TEST_F(OptionsOnATerminal, DecipheringAsksOnce) {
     program.Write("cipher", Enciphered("plain text\r\n"));
     TerminalSession session(Program(), {"-d"}, program.Path("cipher"), program.Path("stdout"));
@@ -169,6 +203,42 @@ TEST_F(OptionsOnATerminal, ProgressShowsOnATerminalOnly) {
     EXPECT_EQ(child.Wait().status, 0);
     EXPECT_EQ(program.Read("stderr"), "");
     EXPECT_EQ(program.Read("stdout"), Enciphered(std::string(std::size_t{16} << 16, 'x')));
+}
+
+// Every progress line fits a narrow terminal, so each update overwrites the
+// last; Ctrl-C wipes the line before the program ends.
+TEST_F(OptionsOnATerminal, ProgressFitsANarrowTerminalAndCtrlCWipesIt) {
+    ASSERT_EQ(mkfifo(program.Path("fifo").c_str(), 0600), 0);
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));  // the feeder outlives its reader
+    TerminalSession session(Program(), {"-e", "-k", program.Path("key"), "-o", program.Path("cipher")},
+                            program.Path("fifo"), program.Path("stdout"), 30);
+    std::atomic<bool> feeding{true};
+    std::thread feeder([&] {
+        const int writer = open(program.Path("fifo").c_str(), O_WRONLY);
+        const std::string chunk(64u << 10, 'x');
+        while (feeding && write(writer, chunk.data(), chunk.size()) > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        close(writer);
+    });
+    const bool shown = session.Expect("/s");
+    session.Type("\x03");
+    const int status = session.Wait();
+    feeding = false;
+    feeder.join();
+    ASSERT_TRUE(shown) << session.Screen();
+    EXPECT_EQ(status, 128 + SIGINT);
+    std::string screen = session.Screen();
+    // The terminal's own echo of Ctrl-C is not the program's.
+    if (const std::size_t echo = screen.find("^C"); echo != std::string::npos) screen.erase(echo, 2);
+    for (std::size_t start = screen.find('\r'); start != std::string::npos; start = screen.find('\r', start + 1)) {
+        const std::size_t end = std::min(screen.find('\r', start + 1), screen.size());
+        EXPECT_LT(end - start - 1, 30u) << "a line wider than the terminal: "
+                                        << screen.substr(start + 1, end - start - 1);
+    }
+    ASSERT_GE(screen.size(), 2u);
+    EXPECT_EQ(screen.back(), '\r') << "the line is wiped";
+    EXPECT_EQ(screen.substr(screen.rfind('\r', screen.size() - 2)).find_first_not_of(" \r"), std::string::npos);
+    EXPECT_FALSE(program.Exists("cipher"));
 }
 
 TEST_F(OptionsOnATerminal, TheKeyStaysOffTheProcessListAndTheLog) {

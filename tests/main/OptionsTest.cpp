@@ -87,9 +87,11 @@ class ProgressMeterTest : public ::testing::Test {
 protected:
     ProgressMeter Meter(std::optional<std::uint64_t> total) {
         return ProgressMeter(
-            total, [this] { return now; }, [this](std::string_view text) { shown += text; });
+            total, [this] { return now; }, [this](std::string_view text) { shown += text; },
+            [this] { return columns; });
     }
     double now = 100;
+    std::optional<std::size_t> columns;
     std::string shown;
 };
 
@@ -116,6 +118,30 @@ TEST_F(ProgressMeterTest, RedrawsAtMostFiveTimesASecondAndWipesItsLineAtTheEnd) 
     shown.clear();
     meter.Finish();
     EXPECT_EQ(shown, "\r" + std::string(27, ' ') + "\r");
+}
+
+// The line never reaches the last column, where the terminal would wrap it
+// and every update would stand on a line of its own.
+TEST_F(ProgressMeterTest, FitsTheTerminalsWidthDroppingTheSpeedThenThePercentage) {
+    const std::pair<std::size_t, std::string> widths[] = {
+        {80, "ciphora: 4.0 MiB  50%  2.0 MiB/s"},
+        {33, "ciphora: 4.0 MiB  50%  2.0 MiB/s"},
+        {32, "ciphora: 4.0 MiB  50%"},
+        {22, "ciphora: 4.0 MiB  50%"},
+        {21, "ciphora: 4.0 MiB"},
+        {10, "ciphora: "},
+        {1, ""},
+    };
+    for (const auto& [width, line] : widths) {
+        columns = width;
+        shown.clear();
+        ProgressMeter meter = Meter(std::uint64_t{8} << 20);
+        now += 2;
+        meter.Update(std::uint64_t{4} << 20);
+        EXPECT_EQ(shown, "\r" + line) << width;
+        EXPECT_EQ(meter.Wipe(), "\r" + std::string(line.size(), ' ') + "\r");
+        now -= 2;
+    }
 }
 
 TEST_F(ProgressMeterTest, AQuickRunShowsNothingAtAll) {
