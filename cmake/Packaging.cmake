@@ -12,18 +12,40 @@ else()
   set(CIPHORA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/ciphora)
   install(TARGETS ciphora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ciphora)
 
-  # The manual page, compressed as Debian keeps them.
+  # Manual pages and changelogs, compressed as Debian keeps them; the
+  # target ciphora_package_files makes them all.
+  add_custom_target(ciphora_package_files ALL)
+  function(ciphora_install_gzipped source name destination component)
+    set(compressed ${PROJECT_BINARY_DIR}/gz/${component}/${name}.gz)
+    add_custom_command(OUTPUT ${compressed}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/gz/${component}
+      COMMAND gzip -9 -n -c ${source} > ${compressed}
+      DEPENDS ${source})
+    add_custom_target(ciphora_gz_${component}_${name} DEPENDS ${compressed})
+    add_dependencies(ciphora_package_files ciphora_gz_${component}_${name})
+    install(FILES ${compressed} DESTINATION ${destination} COMPONENT ${component})
+  endfunction()
+
+  # What every Debian package's documentation folder holds.
+  function(ciphora_install_package_docs component)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/debian/copyright
+      DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} COMPONENT ${component})
+    ciphora_install_gzipped(${PROJECT_SOURCE_DIR}/docs/debian/changelog changelog
+      ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} ${component})
+  endfunction()
+
   configure_file(${PROJECT_SOURCE_DIR}/docs/man/ciphora.1.in ${PROJECT_BINARY_DIR}/man/ciphora.1 @ONLY)
-  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man/ciphora.1.gz
-    COMMAND gzip -9 -n -c ${PROJECT_BINARY_DIR}/man/ciphora.1 > ${PROJECT_BINARY_DIR}/man/ciphora.1.gz
-    DEPENDS ${PROJECT_BINARY_DIR}/man/ciphora.1)
-  add_custom_target(ciphora_manual ALL DEPENDS ${PROJECT_BINARY_DIR}/man/ciphora.1.gz)
-  install(FILES ${PROJECT_BINARY_DIR}/man/ciphora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ciphora)
+  ciphora_install_gzipped(${PROJECT_BINARY_DIR}/man/ciphora.1 ciphora.1 ${CMAKE_INSTALL_MANDIR}/man1 ciphora)
+  ciphora_install_package_docs(ciphora)
 
   if(CIPHORA_BUILD_BENCH)
     install(TARGETS ciphora-bench RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ciphora-bench)
     install(FILES ${PROJECT_SOURCE_DIR}/bench/ciphora-bench.desktop
       DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ciphora-bench)
+    configure_file(${PROJECT_SOURCE_DIR}/docs/man/ciphora-bench.1.in ${PROJECT_BINARY_DIR}/man/ciphora-bench.1 @ONLY)
+    ciphora_install_gzipped(${PROJECT_BINARY_DIR}/man/ciphora-bench.1 ciphora-bench.1 ${CMAKE_INSTALL_MANDIR}/man1
+      ciphora-bench)
+    ciphora_install_package_docs(ciphora-bench)
   endif()
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
@@ -31,8 +53,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
 
 set(CPACK_PACKAGE_NAME ciphora)
 set(CPACK_PACKAGE_VENDOR "The Ciphora developers")
-set(CPACK_PACKAGE_CONTACT "The Ciphora developers <ciphora@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Encipher and decipher text with a position-keyed substitution cipher")
+set(CPACK_PACKAGE_CONTACT "The Ciphora developers <developers@ciphora.org>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_COMPONENTS_ALL ciphora)
@@ -41,6 +62,7 @@ if(CIPHORA_BUILD_BENCH AND NOT WIN32)
 endif()
 
 if(WIN32)
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Encipher and decipher text with a position-keyed substitution cipher")
   set(CPACK_GENERATOR ZIP)
   set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
   set(CPACK_PACKAGE_FILE_NAME ciphora-${PROJECT_VERSION}-windows-x86_64)
@@ -52,9 +74,13 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_CIPHORA_PACKAGE_NAME ciphora)
   set(CPACK_DEBIAN_CIPHORA-BENCH_PACKAGE_NAME ciphora-bench)
+  # The first line of each is the package's synopsis; no summary common to
+  # both is set, or CPack would put it before each as a second synopsis.
   set(CPACK_DEBIAN_CIPHORA_DESCRIPTION
-    "Encipher and decipher text with a position-keyed substitution cipher\n Every byte becomes a three-digit code that depends on the byte, its position\n and a key of five values; files and pipes of any size stream through all\n cores. Keeps text out of casual view; not for determined attackers.")
+    "encipher and decipher text with a position-keyed substitution cipher\nEvery byte becomes a three-digit code that depends on the byte, its position\nand a key of five values; files and pipes of any size stream through all\ncores. Keeps text out of casual view; not for determined attackers.")
   set(CPACK_DEBIAN_CIPHORA-BENCH_DESCRIPTION
-    "Test bench window of the Ciphora cipher\n Enciphers and deciphers text interactively, times the cipher and makes new\n substitution tables from the timing of key presses.")
+    "test bench window of the Ciphora cipher\nEnciphers and deciphers text interactively, times the cipher and makes new\nsubstitution tables from the timing of key presses.")
+  # Installed binaries carry no symbols, as Debian ships them.
+  set(CPACK_STRIP_FILES ON)
 endif()
 include(CPack)

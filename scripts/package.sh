@@ -16,7 +16,7 @@ else
   "$root/scripts/install-deps.sh"
   cmake --preset release -S "$root" >/dev/null
   build="$root/build"
-  cmake --build "$build" -j "$(nproc)" --target ciphora ciphora-bench ciphora_manual
+  cmake --build "$build" -j "$(nproc)" --target ciphora ciphora-bench ciphora_package_files
 fi
 (cd "$build" && cpack)
 ls -l "$build"/packages/*.{deb,zip} 2>/dev/null || true

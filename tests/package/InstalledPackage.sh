@@ -31,6 +31,10 @@ check "ciphora needs no Qt" sh -c "! dpkg-deb -f '$work'/packages/ciphora_*.deb 
 if ls "$work"/packages/ciphora-bench_*.deb >/dev/null 2>&1; then
   check "the bench depends on Qt Widgets" sh -c "dpkg-deb -f '$work'/packages/ciphora-bench_*.deb Depends | grep -q libqt6widgets6"
   check "the bench and its desktop entry" test -x "$root/usr/bin/ciphora-bench" -a -f "$root/usr/share/applications/ciphora-bench.desktop"
+  check "the bench's manual page" sh -c "zcat '$root/usr/share/man/man1/ciphora-bench.1.gz' | grep -q '^.TH CIPHORA-BENCH 1'"
 fi
+
+check "Debian's lintian finds no error or warning" \
+  lintian --fail-on error,warning "$work"/packages/*.deb
 
 summary
