@@ -93,7 +93,8 @@ std::string EndOfLinks(std::string path) {
         // No link (or nothing to read): the walk ends here.
         if (length <= 0) return path;
         target.resize(static_cast<std::size_t>(length));
-        path = target.front() == '/' ? target : ParentOf(path) + "/" + target;
+        if (target.front() != '/') target.insert(0, ParentOf(path) + "/");
+        path = std::move(target);
     }
     throw FileError(ELOOP, path);
 }

@@ -63,7 +63,7 @@ public:
             std::find(kPromptSignals.begin(), kPromptSignals.end(), signal) - kPromptSignals.begin());
         struct sigaction catching {};
         ::sigaction(signal, &before_[index], &catching);
-        ::raise(signal);
+        static_cast<void>(::raise(signal));
         ::sigaction(signal, &catching, nullptr);
         Show(TCSANOW);
         return true;

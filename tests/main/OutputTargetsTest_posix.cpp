@@ -33,7 +33,7 @@ protected:
         program.Write("letter.txt", "Dear Bob,\n");
         EXPECT_EQ(::mkfifo(program.Path("fifo").c_str(), 0600), 0);
     }
-    Outcome Encipher(const std::string& output, RunOptions options = {}) const {
+    Outcome Encipher(const std::string& output, const RunOptions& options = {}) const {
         return program.Run({"-e", "-k", program.Path("key"), "-o", output, program.Path("letter.txt")}, options);
     }
     // Everything the FIFO passes on while `run` runs.
