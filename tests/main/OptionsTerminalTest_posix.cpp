@@ -45,6 +45,9 @@ public:
             const int output = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
             dup2(input, 0);
             dup2(output, 1);
+            // As a shell starts a program in the foreground: signals that a
+            // background parent ignored act again.
+            for (const int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU}) std::signal(signal, SIG_DFL);
             unsetenv("CIPHORA_KEY");
             std::vector<const char*> argv{program.c_str()};
             for (const std::string& argument : arguments) argv.push_back(argument.c_str());
@@ -136,6 +139,22 @@ TEST_F(OptionsOnATerminal, TwoDifferentKeysAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(session.Wait(), 64);
     EXPECT_NE(session.Screen().find("ciphora: the two keys typed differ"), std::string::npos) << session.Screen();
     EXPECT_FALSE(program.Exists("cipher"));
+}
+
+// Ctrl-Z at the prompt gives the terminal back; on resuming, the program
+// turns echo off again and asks anew.
+TEST_F(OptionsOnATerminal, APromptSuspendedAndResumedAsksAgainWithoutEcho) {
+    program.Write("cipher", Enciphered("plain text\r\n"));
+    TerminalSession session(Program(), {"-d"}, program.Path("cipher"), program.Path("stdout"));
+    ASSERT_TRUE(session.Expect("Key: "));
+    EXPECT_FALSE(session.Echoes());
+    session.Type("\x1a");
+    ASSERT_TRUE(session.Expect("\nKey: ")) << session.Screen();
+    EXPECT_FALSE(session.Echoes());
+    session.Type(std::string(kKey) + "\n");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_EQ(session.Screen().find(kKey), std::string::npos) << "the typed key was echoed: " << session.Screen();
+    EXPECT_EQ(program.Read("stdout"), "plain text\r\n");
 }
 
 TEST_F(OptionsOnATerminal, CtrlCAtThePromptGivesTheEchoBack) {
