@@ -47,7 +47,8 @@ public:
             dup2(output, 1);
             // As a shell starts a program in the foreground: signals that a
             // background parent ignored act again.
-            for (const int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU}) std::signal(signal, SIG_DFL);
+            for (const int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU})
+                static_cast<void>(std::signal(signal, SIG_DFL));
             unsetenv("CIPHORA_KEY");
             std::vector<const char*> argv{program.c_str()};
             for (const std::string& argument : arguments) argv.push_back(argument.c_str());
