@@ -39,4 +39,5 @@ case ${1:-} in
     ;;
 esac
 cmake --build "$build" -j "$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+# A test that hangs fails after ten minutes instead of holding up the run.
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600

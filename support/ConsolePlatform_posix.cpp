@@ -1,5 +1,7 @@
 #include "ConsolePlatform.h"
 
+#include <signal.h>
+
 #include <csignal>
 #include <cstdio>
 
@@ -24,6 +26,10 @@ void ConsolePlatform::ShowLogMessage(std::string_view message) {
 
 void EndAsTheReaderLeft() {
     static_cast<void>(std::signal(SIGPIPE, SIG_DFL));
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    static_cast<void>(::sigprocmask(SIG_UNBLOCK, &pipe, nullptr));
     static_cast<void>(std::raise(SIGPIPE));
 }
 

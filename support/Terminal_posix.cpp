@@ -1,6 +1,8 @@
 #include "Terminal.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -33,26 +35,56 @@ void CatchAtPrompt(int signal) { caughtSignal = signal; }
 // While it lives, the terminal does not echo, and the signals above
 // interrupt the wait for a line instead of acting at once. What was typed
 // before is dropped, as it was typed before anybody asked.
+//
+// The signals stay blocked except inside the wait itself, which unblocks
+// them atomically: one that comes between the prompt and the wait is held
+// until the wait begins, and so never leaves the program waiting for a line
+// whose prompt the signal has taken away.
 class SecretPrompt {
 public:
     SecretPrompt(int terminal, std::string_view prompt) : terminal_(terminal), prompt_(prompt) {
         echoing_ = ::tcgetattr(terminal_, &saved_) == 0;
         struct sigaction catching {};
-        catching.sa_handler = CatchAtPrompt;  // no SA_RESTART: the read returns
+        catching.sa_handler = CatchAtPrompt;
         sigemptyset(&catching.sa_mask);
-        for (std::size_t i = 0; i < kPromptSignals.size(); ++i) ::sigaction(kPromptSignals[i], &catching, &before_[i]);
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (std::size_t i = 0; i < kPromptSignals.size(); ++i) {
+            ::sigaction(kPromptSignals[i], &catching, &before_[i]);
+            sigaddset(&blocked, kPromptSignals[i]);
+        }
+        ::sigprocmask(SIG_BLOCK, &blocked, &unblocked_);
         Show(TCSAFLUSH);
     }
     ~SecretPrompt() {
         Restore();
         for (std::size_t i = 0; i < kPromptSignals.size(); ++i) ::sigaction(kPromptSignals[i], &before_[i], nullptr);
+        ::sigprocmask(SIG_SETMASK, &unblocked_, nullptr);
     }
     SecretPrompt(const SecretPrompt&) = delete;
     SecretPrompt& operator=(const SecretPrompt&) = delete;
 
-    // After a read that a signal interrupted: lets the signal act as it
-    // would have with the terminal as it was, and, when the process goes on
-    // (fg after Ctrl-Z), asks again. False when no signal came.
+    // The next character typed, or nothing at the end of the terminal's
+    // input. A signal on the way lets the signal act as it would have with
+    // the terminal as it was and, when the process goes on (fg after
+    // Ctrl-Z), asks again and drops what was typed so far.
+    std::optional<char> NextCharacter(std::string& typed) {
+        for (;;) {
+            if (ActOnSignal()) typed.clear();
+            pollfd ready{terminal_, POLLIN, 0};
+            if (::ppoll(&ready, 1, nullptr, &unblocked_) < 0) {
+                if (errno == EINTR) continue;
+                return std::nullopt;
+            }
+            char c;
+            const ssize_t got = ::read(terminal_, &c, 1);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got <= 0) return std::nullopt;
+            return c;
+        }
+    }
+
+private:
     bool ActOnSignal() {
         const int signal = caughtSignal;
         if (signal == 0) return false;
@@ -63,7 +95,12 @@ public:
             std::find(kPromptSignals.begin(), kPromptSignals.end(), signal) - kPromptSignals.begin());
         struct sigaction catching {};
         ::sigaction(signal, &before_[index], &catching);
+        sigset_t only;
+        sigemptyset(&only);
+        sigaddset(&only, signal);
         static_cast<void>(::raise(signal));
+        ::sigprocmask(SIG_UNBLOCK, &only, nullptr);  // it acts here
+        ::sigprocmask(SIG_BLOCK, &only, nullptr);
         ::sigaction(signal, &catching, nullptr);
         Show(TCSANOW);
         return true;
@@ -88,6 +125,7 @@ private:
     termios saved_{};
     bool echoing_ = false;
     std::array<struct sigaction, kPromptSignals.size()> before_{};
+    sigset_t unblocked_{};
 };
 
 // What a signal that ends the process writes on standard error first.
@@ -135,19 +173,12 @@ std::optional<std::string> ReadSecret(std::string_view prompt) {
     {
         SecretPrompt asking(terminal, prompt);
         std::string typed;
-        char c;
-        for (;;) {
-            const ssize_t got = ::read(terminal, &c, 1);
-            if (got < 0 && errno == EINTR) {
-                if (asking.ActOnSignal()) typed.clear();
-                continue;
-            }
-            if (got <= 0) break;
-            if (c == '\n') {
+        while (const std::optional<char> c = asking.NextCharacter(typed)) {
+            if (*c == '\n') {
                 line = typed;
                 break;
             }
-            if (c != '\r') typed += c;
+            if (*c != '\r') typed += *c;
         }
     }
     WriteAll(terminal, "\n");

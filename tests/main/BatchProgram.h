@@ -56,6 +56,12 @@ public:
     std::string Path(const std::string& name) const { return dir_.File(name); }
     std::string Read(const std::string& name) const { return ReadFile(dir_.Path() / name); }
     void Write(const std::string& name, const std::string& contents) const { WriteFile(dir_.Path() / name, contents); }
+    // Written for its owner's eyes alone, as a key file should be.
+    void WritePrivate(const std::string& name, const std::string& contents) const {
+        Write(name, contents);
+        std::filesystem::permissions(dir_.Path() / name,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    }
     bool Exists(const std::string& name) const { return std::filesystem::exists(dir_.Path() / name); }
     const std::filesystem::path& Directory() const { return dir_.Path(); }
 

@@ -78,12 +78,21 @@ public:
     }
     void Type(const std::string& text) { ASSERT_EQ(write(terminal_, text.data(), text.size()), ssize_t(text.size())); }
 
-    // Reads the rest of what is shown and waits for the program's end.
+    // Reads the rest of what is shown and waits for the program's end; a
+    // program that has not ended when the patience runs out is killed.
     int Wait() {
         while (ReadSome()) {
         }
         int status = 0;
-        waitpid(child_, &status, 0);
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (waitpid(child_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(child_, SIGKILL);
+                waitpid(child_, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         return *status_;
     }
@@ -116,7 +125,7 @@ class OptionsOnATerminal : public ::testing::Test {
 protected:
     OptionsOnATerminal() {
         program.Write("plain", "plain text\r\n");
-        program.Write("key", std::string(kKey) + "\n");
+        program.WritePrivate("key", std::string(kKey) + "\n");
     }
     std::string Program() const { return program.Path(BatchProgram::kExecutableName); }
 
@@ -145,6 +154,23 @@ TEST_F(OptionsOnATerminal, TwoDifferentKeysAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(session.Wait(), 64);
     EXPECT_NE(session.Screen().find("ciphora: the two keys typed differ"), std::string::npos) << session.Screen();
     EXPECT_FALSE(program.Exists("cipher"));
+}
+
+// Ctrl-Z at the prompt gives the terminal back; on resuming, the program
+// turns echo off again and asks anew. (With no shell in the session the stop
+// itself is discarded, and the program resumes at once.)
+TEST_F(OptionsOnATerminal, APromptSuspendedAndResumedAsksAgainWithoutEcho) {
+    program.Write("cipher", Enciphered("plain text\r\n"));
+    TerminalSession session(Program(), {"-d"}, program.Path("cipher"), program.Path("stdout"));
+    ASSERT_TRUE(session.Expect("Key: "));
+    EXPECT_FALSE(session.Echoes());
+    session.Type("\x1a");
+    ASSERT_TRUE(session.Expect("\nKey: ")) << session.Screen();
+    EXPECT_FALSE(session.Echoes());
+    session.Type(std::string(kKey) + "\n");
+    EXPECT_EQ(session.Wait(), 0) << session.Screen();
+    EXPECT_EQ(session.Screen().find(kKey), std::string::npos) << "the typed key was echoed: " << session.Screen();
+    EXPECT_EQ(program.Read("stdout"), "plain text\r\n");
 }
 
 TEST_F(OptionsOnATerminal, CtrlCAtThePromptGivesTheEchoBack) {
@@ -261,7 +287,7 @@ TEST_F(OptionsOnATerminal, TheKeyStaysOffTheProcessListAndTheLog) {
 
 TEST(OptionsThroughPipes, AGibibyteRoundTripsInFlatMemory) {
     const BatchProgram program(std::filesystem::exists("/dev/shm") ? "/dev/shm" : "");
-    program.Write("key", std::string(kKey) + "\n");
+    program.WritePrivate("key", std::string(kKey) + "\n");
     {
         std::ofstream file(program.Path("big"), std::ios::binary);
         const std::string block = testing::RandomBytes(1u << 20, 12);
