@@ -232,7 +232,7 @@ std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, Byte
                              const StreamProgress& progress) {
     const auto* file = dynamic_cast<const FileSource*>(&input);
     auto* positioned = dynamic_cast<PositionedSink*>(&output);
-    if (file != nullptr && positioned != nullptr && *file->Size() >= kParallelFrom)
+    if (file != nullptr && file->Start() == 0 && positioned != nullptr && *file->Size() >= kParallelFrom)
         return EncipherFiles(kernel, *file, *positioned, progress);
     EncipherYields yields;
     std::uint64_t written = 0;
@@ -283,7 +283,7 @@ DecipherSummary DecipherStream(const CipherKernel& kernel, ByteSource& input, By
                                const StreamProgress& progress) {
     const auto* file = dynamic_cast<const FileSource*>(&input);
     auto* positioned = dynamic_cast<PositionedSink*>(&output);
-    if (file != nullptr && positioned != nullptr && *file->Size() >= kParallelFrom)
+    if (file != nullptr && file->Start() == 0 && positioned != nullptr && *file->Size() >= kParallelFrom)
         return DecipherFiles(kernel, *file, *positioned, onReduction, progress);
     std::vector<CipherSlot> slots(1);
     slots[0].size = input.Read(slots[0].cipher.data(), kCipherBlock);

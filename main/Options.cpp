@@ -2,17 +2,26 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+
 #include "cipher/KernelPaths.h"
 
 namespace ciphora {
 
 namespace {
 
-constexpr char kShortOptions[] = ":edk:o:qhV";
-enum LongOnly : int { kLogOption = 256, kKeyOption };
+constexpr char kShortOptions[] = ":edtk:o:qhVifrS:";
+enum LongOnly : int { kLogOption = 256, kKeyOption, kKeepOption, kNewKeyOption };
 constexpr option kLongOptions[] = {
     {"encrypt", no_argument, nullptr, 'e'},
     {"decrypt", no_argument, nullptr, 'd'},
+    {"test", no_argument, nullptr, 't'},
+    {"new-key", required_argument, nullptr, kNewKeyOption},
+    {"in-place", no_argument, nullptr, 'i'},
+    {"force", no_argument, nullptr, 'f'},
+    {"keep", no_argument, nullptr, kKeepOption},
+    {"recursive", no_argument, nullptr, 'r'},
+    {"suffix", required_argument, nullptr, 'S'},
     {"key-file", required_argument, nullptr, 'k'},
     {"output", required_argument, nullptr, 'o'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -32,6 +41,30 @@ std::string Culprit(const std::vector<char*>& argv) {
     const std::string scanned = optind > 0 ? argv[static_cast<std::size_t>(optind - 1)] : "";
     if (scanned.starts_with("--") || optopt == 0) return scanned.substr(0, scanned.find('='));
     return std::string("-") + static_cast<char>(optopt);
+}
+
+bool Ciphers(const Options& options) {
+    return options.action == Options::Action::Encipher || options.action == Options::Action::Decipher;
+}
+
+// What the options, read one by one, cannot mean together.
+std::optional<std::string> Conflict(const Options& options) {
+    const bool standardInput =
+        options.inputs.empty() || std::find(options.inputs.begin(), options.inputs.end(), "-") != options.inputs.end();
+    const bool inPlace = options.inPlace && Ciphers(options);
+    if (options.inPlace && !Ciphers(options)) return "-i goes with -e or -d";
+    if (inPlace && options.output) return "-i writes each file beside its input; it takes no -o";
+    if (inPlace && standardInput) return "-i needs files to write beside; standard input has no name";
+    if (!inPlace && (options.force || options.keep)) return "-f and --keep go with -i";
+    if (options.recursive && !inPlace && options.action != Options::Action::Test) return "-r goes with -i or -t";
+    if (options.suffix.empty() || options.suffix.find_first_of("/\\") != std::string::npos)
+        return "the suffix must be a name's ending, not empty";
+    if (Ciphers(options) && !options.inPlace && options.inputs.size() > 1)
+        return "one input at most; -i enciphers or deciphers many files in place";
+    if (options.action == Options::Action::NewKey && !options.inputs.empty()) return "--new-key takes no input";
+    if (options.keyFile == "-" && standardInput && (Ciphers(options) || options.action == Options::Action::Test))
+        return "the key and the input cannot both come from standard input";
+    return std::nullopt;
 }
 
 }  // namespace
@@ -63,15 +96,25 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
         switch (found) {
             case 'e':
             case 'd':
+            case 't':
+            case kNewKeyOption:
             case 'h':
             case 'V': {
-                const Options::Action chosen = found == 'e'   ? Options::Action::Encipher
-                                               : found == 'd' ? Options::Action::Decipher
-                                               : found == 'h' ? Options::Action::Help
-                                                              : Options::Action::Version;
-                if (!choose(chosen)) return Refused("choose one of -e, -d, -h and -V");
+                const Options::Action chosen = found == 'e'             ? Options::Action::Encipher
+                                               : found == 'd'           ? Options::Action::Decipher
+                                               : found == 't'           ? Options::Action::Test
+                                               : found == kNewKeyOption ? Options::Action::NewKey
+                                               : found == 'h'           ? Options::Action::Help
+                                                                        : Options::Action::Version;
+                if (!choose(chosen)) return Refused("choose one of -e, -d, -t, --new-key, -h and -V");
+                if (found == kNewKeyOption) options.newKeyFile = optarg;
                 break;
             }
+            case 'i': options.inPlace = true; break;
+            case 'f': options.force = true; break;
+            case kKeepOption: options.keep = true; break;
+            case 'r': options.recursive = true; break;
+            case 'S': options.suffix = optarg; break;
             case 'k': options.keyFile = optarg; break;
             case 'o': options.output = optarg; break;
             case 'q': options.quiet = true; break;
@@ -86,11 +129,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     }
     if (!action) return Refused("say -e to encipher or -d to decipher");
     options.action = *action;
-    const int operands = static_cast<int>(argv.size() - 1) - optind;
-    if (operands > 1) return Refused("one input at most");
-    if (operands == 1) options.input = argv[static_cast<std::size_t>(optind)];
-    if (options.keyFile == "-" && options.input == "-")
-        return Refused("the key and the input cannot both come from standard input");
+    for (std::size_t operand = static_cast<std::size_t>(optind); operand + 1 < argv.size(); ++operand)
+        options.inputs.emplace_back(argv[operand]);
+    if (!options.inputs.empty()) options.input = options.inputs.front();
+    if (const std::optional<std::string> conflict = Conflict(options)) return Refused(*conflict);
     return {options, {}};
 }
 

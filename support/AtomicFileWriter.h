@@ -8,6 +8,7 @@
 
 #include "ByteStreams.h"
 #include "FileErrors.h"
+#include "SystemFile.h"
 
 namespace ciphora {
 
@@ -24,9 +25,9 @@ namespace ciphora {
 // implementation per operating system.
 class AtomicFileWriter : public PositionedSink {
 public:
-    // `newFileMode`: the permission bits (POSIX) of the target when it is
-    // new; by default those the process gives new files.
-    explicit AtomicFileWriter(const std::string& targetPath, std::optional<unsigned> newFileMode = std::nullopt);
+    // `traits`: the permission bits (POSIX) of the target when it is new,
+    // and its modification time.
+    explicit AtomicFileWriter(const std::string& targetPath, NewFileTraits traits = {});
     ~AtomicFileWriter() override;
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -44,7 +45,7 @@ private:
     std::string target_;
     std::string temporaryPath_;  // empty while the file has no name yet
     std::intptr_t handle_ = -1;
-    std::optional<unsigned> newFileMode_;
+    NewFileTraits traits_;
     bool committed_ = false;
 };
 

@@ -67,21 +67,30 @@ int CreateLockedTemporary(const SplitPath& target, std::string& path) {
 
 // Gives the file what the target had: a replaced file stays its owner's,
 // in its group, with its bits (only root may give a file away; others keep
-// what they may); a new one gets `newFileMode`. False, with errno, when the
-// bits cannot be set.
-bool TakeOverTarget(int descriptor, const std::string& target, std::optional<unsigned> newFileMode) {
+// what they may); a new one gets the bits asked for. Then the time asked
+// for. False, with errno, when bits or time cannot be set.
+bool TakeOverTarget(int descriptor, const std::string& target, const NewFileTraits& traits) {
     struct stat replaced {};
-    if (::stat(target.c_str(), &replaced) != 0 || !S_ISREG(replaced.st_mode))
-        return ::fchmod(descriptor, newFileMode ? static_cast<mode_t>(*newFileMode) : DefaultFileMode()) == 0;
-    if (::fchown(descriptor, replaced.st_uid, replaced.st_gid) != 0)
-        static_cast<void>(::fchown(descriptor, static_cast<uid_t>(-1), replaced.st_gid));
-    return ::fchmod(descriptor, replaced.st_mode & 07777) == 0;
+    bool set;
+    if (::stat(target.c_str(), &replaced) != 0 || !S_ISREG(replaced.st_mode)) {
+        set = ::fchmod(descriptor, traits.permissionBits ? static_cast<mode_t>(*traits.permissionBits)
+                                                         : DefaultFileMode()) == 0;
+    } else {
+        if (::fchown(descriptor, replaced.st_uid, replaced.st_gid) != 0)
+            static_cast<void>(::fchown(descriptor, static_cast<uid_t>(-1), replaced.st_gid));
+        set = ::fchmod(descriptor, replaced.st_mode & 07777) == 0;
+    }
+    if (!set || !traits.modified) return set;
+    const timespec times[2] = {{0, UTIME_OMIT},
+                               {static_cast<time_t>(*traits.modified / 1000000000),
+                                static_cast<long>(*traits.modified % 1000000000)}};
+    return ::futimens(descriptor, times) == 0;
 }
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::optional<unsigned> newFileMode)
-    : target_(targetPath), newFileMode_(newFileMode) {
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, NewFileTraits traits)
+    : target_(targetPath), traits_(traits) {
     if (targetPath.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
     // A file that may not be written is not replaced either.
     if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
@@ -132,7 +141,7 @@ void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size
 
 void AtomicFileWriter::Commit() {
     const int descriptor = Descriptor(handle_);
-    if (!TakeOverTarget(descriptor, target_, newFileMode_) || ::fsync(descriptor) != 0) Fail(errno);
+    if (!TakeOverTarget(descriptor, target_, traits_) || ::fsync(descriptor) != 0) Fail(errno);
     const SplitPath target = SplitTargetPath(target_);
     while (temporaryPath_.empty()) {
         temporaryPath_ = NewTemporaryPath(target);

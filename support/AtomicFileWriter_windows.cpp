@@ -13,20 +13,22 @@ HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 // The finished file takes the attributes of the file it replaces (an
 // ordinary one's for a new file), so it is no longer hidden or temporary.
-bool TakeAttributesOf(HANDLE file, const std::wstring& target) {
+// The modification time asked for goes with them.
+bool TakeAttributesOf(HANDLE file, const std::wstring& target, const NewFileTraits& traits) {
     const DWORD replaced = ::GetFileAttributesW(target.c_str());
     FILE_BASIC_INFO info{};
     info.FileAttributes = replaced == INVALID_FILE_ATTRIBUTES
                               ? FILE_ATTRIBUTE_NORMAL
                               : replaced & ~static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY);
+    if (traits.modified) info.LastWriteTime.QuadPart = *traits.modified;
     return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
 }
 
 }  // namespace
 
 // Permission bits are a POSIX matter: a new file gets the folder's security.
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::optional<unsigned> /*newFileMode*/)
-    : target_(targetPath) {
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, NewFileTraits traits)
+    : target_(targetPath), traits_(traits) {
     if (targetPath.find('\0') != std::string::npos) throw WriteFailure(kBadFileNameOrNumber);
     // A read-only file is not replaced either, nor is a folder.
     const DWORD attributes = ::GetFileAttributesW(Utf16(target_).c_str());
@@ -91,7 +93,7 @@ void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size
 void AtomicFileWriter::Commit() {
     const HANDLE file = Native(handle_);
     const std::wstring target = Utf16(target_);
-    if (!::FlushFileBuffers(file) || !TakeAttributesOf(file, target)) Fail(static_cast<long>(::GetLastError()));
+    if (!::FlushFileBuffers(file) || !TakeAttributesOf(file, target, traits_)) Fail(static_cast<long>(::GetLastError()));
     handle_ = -1;
     if (!::CloseHandle(file)) Fail(static_cast<long>(::GetLastError()));
     // One rename, which the system makes atomic. A target that is held open

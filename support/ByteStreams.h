@@ -54,20 +54,25 @@ private:
 // or grows while it is read raises ReadFailure.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const ReadOnlyFile& file, std::uint64_t offset = 0) : file_(file), offset_(offset) {}
+    explicit FileSource(const ReadOnlyFile& file, std::uint64_t offset = 0)
+        : file_(file), start_(offset), offset_(offset) {}
     std::size_t Read(void* buffer, std::size_t size) override;
-    std::optional<std::uint64_t> Size() const override { return file_.Size(); }
+    // Of what it reads from where it starts.
+    std::optional<std::uint64_t> Size() const override { return file_.Size() > start_ ? file_.Size() - start_ : 0; }
 
     // Reads up to `size` bytes at `offset`, fewer only at the end; from any
     // thread.
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
     // Raises ReadFailure when the file has grown beyond its size.
     void CheckEnd() const;
+    // Where in the file it starts reading.
+    std::uint64_t Start() const { return start_; }
     // The same file, read in order from `offset`.
     FileSource From(std::uint64_t offset) const { return FileSource(file_, offset); }
 
 private:
     const ReadOnlyFile& file_;
+    std::uint64_t start_;
     std::uint64_t offset_;
 };
 

@@ -2,7 +2,7 @@
 
 namespace ciphora {
 
-OutputFile::OutputFile(const std::string& path, std::optional<unsigned> newFileMode) {
+OutputFile::OutputFile(const std::string& path, NewFileTraits traits) {
     ResolvedOutput target = [&] {
         try {
             return SystemFile::ResolveOutput(path);
@@ -13,7 +13,7 @@ OutputFile::OutputFile(const std::string& path, std::optional<unsigned> newFileM
     if (target.inPlace)
         inPlace_.emplace(std::move(*target.inPlace));
     else
-        replacement_.emplace(target.path, newFileMode);
+        replacement_.emplace(target.path, traits);
 }
 
 ByteSink& OutputFile::Sink() {

@@ -17,12 +17,13 @@ namespace ciphora {
 // raise WriteFailure.
 class OutputFile {
 public:
-    // `newFileMode`: the permission bits (POSIX) of a file that is new (see
-    // AtomicFileWriter).
-    explicit OutputFile(const std::string& path, std::optional<unsigned> newFileMode = std::nullopt);
+    // `traits`: what a replaced file takes (see AtomicFileWriter).
+    explicit OutputFile(const std::string& path, NewFileTraits traits = {});
 
     // Where the bytes go: a PositionedSink when the file is replaced.
     ByteSink& Sink();
+    // The same sink, when it may be written at any offset: the file is replaced.
+    PositionedSink* Positioned() { return replacement_ ? &*replacement_ : nullptr; }
     // Whether the target is replaced whole, rather than written in place.
     bool Replaces() const { return replacement_.has_value(); }
     // Finishes the output: the replacement takes the target's place, or the

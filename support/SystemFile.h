@@ -11,6 +11,16 @@ namespace ciphora {
 
 struct ResolvedOutput;
 
+// A file's modification time in the system's own count: nanoseconds since
+// 1970 on POSIX systems, 100-nanosecond steps since 1601 on Windows.
+using FileTime = std::int64_t;
+
+// What a new file takes over from the file it is made from.
+struct NewFileTraits {
+    std::optional<unsigned> permissionBits;  // POSIX; else those the process gives new files
+    std::optional<FileTime> modified;        // else the time it is written
+};
+
 // One open file of the operating system, in binary mode with 64-bit sizes
 // and offsets, closed when destroyed. Paths are UTF-8. Every failure raises
 // RuntimeError with the run-time error number of the system's error.
@@ -23,6 +33,9 @@ public:
     // The same, for a look that must not wait on anything: a pipe without a
     // writer opens at once.
     static SystemFile OpenToProbe(const std::string& path);
+    // A new file for writing, readable and writable by its owner alone; an
+    // existing one is refused, never replaced.
+    static SystemFile CreateExclusively(const std::string& path);
     // For appending, created empty when missing, shared with other appenders.
     static SystemFile OpenForAppending(const std::string& path);
     // Where an output named `path` goes (see ResolvedOutput).
@@ -48,8 +61,9 @@ public:
     // A regular file on disk, not a pipe or a device.
     bool IsOrdinary() const;
     std::uint64_t Size() const;
-    // The permission bits, on systems that have them.
-    std::optional<unsigned> PermissionBits() const;
+    // What a file made from this one takes over from it: its permission
+    // bits and, when asked for, its modification time.
+    NewFileTraits Traits(bool withTime) const;
     // Reads the next bytes; 0 only at the end.
     std::size_t Read(void* buffer, std::size_t size);
     // Reads up to `size` bytes at `offset`; fewer only at the end of the file.
@@ -89,5 +103,12 @@ struct ResolvedOutput {
     std::string path;                   // the name to replace when nothing is open
     std::optional<SystemFile> inPlace;  // the target, opened for writing where it is
 };
+
+// Removes the file at `path`, raising RuntimeError when it cannot.
+void RemoveFile(const std::string& path);
+
+// Fills `buffer` from the system's random source (getrandom, BCryptGenRandom),
+// raising RuntimeError when it fails.
+void FillFromSystemRandom(void* buffer, std::size_t size);
 
 }  // namespace ciphora

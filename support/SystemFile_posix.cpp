@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,30 @@ SystemFile SystemFile::OpenForReading(const std::string& path) { return {OpenDes
 
 SystemFile SystemFile::OpenToProbe(const std::string& path) {
     return {OpenDescriptor(path, O_RDONLY | O_NONBLOCK), path};
+}
+
+SystemFile SystemFile::CreateExclusively(const std::string& path) {
+    if (path.find('\0') != std::string::npos) throw RuntimeError(kBadFileNameOrNumber);
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor < 0) throw FileError(errno, path);
+    return {descriptor, path};
+}
+
+void RemoveFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) throw FileError(errno, path);
+}
+
+void FillFromSystemRandom(void* buffer, std::size_t size) {
+    auto* bytes = static_cast<char*>(buffer);
+    while (size > 0) {
+        const ssize_t got = ::getrandom(bytes, size, 0);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(errno, "getrandom");
+        }
+        bytes += got;
+        size -= static_cast<std::size_t>(got);
+    }
 }
 
 SystemFile SystemFile::OpenForAppending(const std::string& path) {
@@ -149,10 +174,12 @@ std::uint64_t SystemFile::Size() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-std::optional<unsigned> SystemFile::PermissionBits() const {
+NewFileTraits SystemFile::Traits(bool withTime) const {
     struct stat info {};
-    if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
-    return static_cast<unsigned>(info.st_mode & 07777);
+    if (::fstat(Descriptor(handle_), &info) != 0) return {};
+    NewFileTraits traits{static_cast<unsigned>(info.st_mode & 07777), std::nullopt};
+    if (withTime) traits.modified = FileTime{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+    return traits;
 }
 
 std::size_t SystemFile::Read(void* buffer, std::size_t size) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <bcrypt.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -65,6 +67,26 @@ SystemFile SystemFile::OpenForReading(const std::string& path) {
 
 SystemFile SystemFile::OpenToProbe(const std::string& path) { return OpenForReading(path); }
 
+SystemFile SystemFile::CreateExclusively(const std::string& path) {
+    // A new file's security is its folder's: private where the user's files are.
+    return {OpenHandle(path, GENERIC_WRITE, CREATE_NEW), path};
+}
+
+void RemoveFile(const std::string& path) {
+    if (!::DeleteFileW(Utf16(path).c_str())) throw FileError(static_cast<long>(::GetLastError()), path);
+}
+
+void FillFromSystemRandom(void* buffer, std::size_t size) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    while (size > 0) {
+        const ULONG chunk = static_cast<ULONG>(std::min<std::size_t>(size, 1u << 20));
+        if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, bytes, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+            throw RuntimeError(kDeviceIoError, "The system's random source failed");
+        bytes += chunk;
+        size -= chunk;
+    }
+}
+
 SystemFile SystemFile::OpenForAppending(const std::string& path) {
     // Append access alone puts every write at the end; reading is there
     // because locking asks for it.
@@ -120,7 +142,11 @@ std::uint64_t SystemFile::Size() const {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-std::optional<unsigned> SystemFile::PermissionBits() const { return std::nullopt; }
+NewFileTraits SystemFile::Traits(bool withTime) const {
+    FILETIME written{};
+    if (!withTime || !::GetFileTime(Native(handle_), nullptr, nullptr, &written)) return {};
+    return {std::nullopt, static_cast<FileTime>((std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime)};
+}
 
 std::size_t SystemFile::Read(void* buffer, std::size_t size) {
     DWORD got = 0;

@@ -59,4 +59,12 @@ inline bool IsTemporaryOf(std::string_view fileName, std::string_view prefix) {
            fileName.find_first_not_of("0123456789abcdef", prefix.size()) == std::string_view::npos;
 }
 
+// Whether `fileName` is a temporary file of any target: one being written,
+// or left by a run that was killed.
+inline bool IsTemporaryName(std::string_view fileName) {
+    if (!fileName.starts_with('.') || fileName.size() < 1 + kTemporaryMark.size() + kRandomDigits) return false;
+    const std::string_view prefix = fileName.substr(0, fileName.size() - kRandomDigits);
+    return prefix.ends_with(kTemporaryMark) && IsTemporaryOf(fileName, prefix);
+}
+
 }  // namespace ciphora

@@ -57,9 +57,9 @@ TEST(ParseOptions, RefusesWhatItCannotRead) {
         {{"--bogus=1"}, "unknown option --bogus"},
         {{"-e", "-k"}, "option -k needs a value"},
         {{"-e", "--output"}, "option --output needs a value"},
-        {{"-e", "-d"}, "choose one of -e, -d, -h and -V"},
+        {{"-e", "-d"}, "choose one of -e, -d, -t, --new-key, -h and -V"},
         {{"-q"}, "say -e to encipher or -d to decipher"},
-        {{"-e", "a", "b"}, "one input at most"},
+        {{"-e", "a", "b"}, "one input at most; -i enciphers or deciphers many files in place"},
         // The key is never an option's value.
         {{"-e", "--key=117032209004188"},
          "the key is never taken from the command line, where others can read it; use -k KEYFILE or CIPHORA_KEY"},

@@ -29,7 +29,7 @@ constexpr const char* kKey = testing::kTestKey;
 class OutputTargets : public ::testing::Test {
 protected:
     OutputTargets() {
-        program.Write("key", std::string(kKey) + "\n");
+        program.WritePrivate("key", std::string(kKey) + "\n");
         program.Write("letter.txt", "Dear Bob,\n");
         EXPECT_EQ(::mkfifo(program.Path("fifo").c_str(), 0600), 0);
     }

@@ -100,7 +100,7 @@ TEST(AtomicFileWriter, ANewFileGetsTheModeAskedForOrTheDefaultOne) {
                                           std::pair<std::optional<unsigned>, unsigned>{0640u, 0640u},
                                           std::pair<std::optional<unsigned>, unsigned>{std::nullopt, 0644u}}) {
         const std::string target = dir.File("new-" + std::to_string(expected) + (asked ? "" : "-default"));
-        AtomicFileWriter writer(target, asked);
+        AtomicFileWriter writer(target, NewFileTraits{asked, std::nullopt});
         writer.Write("text");
         writer.Commit();
         struct stat info {};
