@@ -8,9 +8,26 @@ include(GNUInstallDirs)
 if(WIN32)
   set(CIPHORA_DOC_DIR .)
   install(TARGETS ciphora RUNTIME DESTINATION . COMPONENT ciphora)
+  install(FILES ${PROJECT_SOURCE_DIR}/completions/ciphora.ps1 DESTINATION . COMPONENT ciphora)
 else()
   set(CIPHORA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/ciphora)
   install(TARGETS ciphora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ciphora)
+
+  # Shell completions, where each shell looks for them. Under /usr (the
+  # Debian packages, whose staging prefix also ends in /usr) zsh looks in
+  # vendor-completions, under any other prefix in site-functions.
+  install(FILES ${PROJECT_SOURCE_DIR}/completions/ciphora.bash
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ciphora COMPONENT ciphora)
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX MATCHES \"/usr$\")
+      set(zsh_folder vendor-completions)
+    else()
+      set(zsh_folder site-functions)
+    endif()
+    file(INSTALL ${PROJECT_SOURCE_DIR}/completions/_ciphora
+      DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/zsh/\${zsh_folder}\")" COMPONENT ciphora)
+  install(FILES ${PROJECT_SOURCE_DIR}/completions/ciphora.fish
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d COMPONENT ciphora)
 
   # Manual pages and changelogs, compressed as Debian keeps them; the
   # target ciphora_package_files makes them all.

@@ -24,6 +24,8 @@ printf '117032209004188\n' >"$work/key"
 check "a round trip through the installed ciphora" cmp -s "$work/plain" "$work/back"
 
 check "the manual page" sh -c "zcat '$root/usr/share/man/man1/ciphora.1.gz' | grep -q '^.TH CIPHORA 1'"
+check "completions where bash, zsh and fish look" test -s "$root/usr/share/bash-completion/completions/ciphora" \
+  -a -s "$root/usr/share/zsh/vendor-completions/_ciphora" -a -s "$root/usr/share/fish/vendor_completions.d/ciphora.fish"
 check "the README and the licence" test -s "$root/usr/share/doc/ciphora/README.md" -a -s "$root/usr/share/doc/ciphora/LICENSE"
 
 check "ciphora depends on the C++ runtime" sh -c "dpkg-deb -f '$work'/packages/ciphora_*.deb Depends | grep -q 'libstdc++6'"

@@ -1,0 +1,17 @@
+# fish completion for ciphora
+
+complete -c ciphora -s e -l encrypt -d 'Encipher'
+complete -c ciphora -s d -l decrypt -d 'Decipher'
+complete -c ciphora -s t -l test -d 'Check cipher text, writing nothing'
+complete -c ciphora -l new-key -r -F -d 'Write a new random key to FILE (- for standard output)'
+complete -c ciphora -s i -l in-place -d 'Write each FILE beside itself'
+complete -c ciphora -s f -l force -d 'Replace an existing target (with -i)'
+complete -c ciphora -l keep -d 'Keep the source (with -i)'
+complete -c ciphora -s r -l recursive -d 'Walk folders (with -i or -t)'
+complete -c ciphora -s S -l suffix -x -a '.cph' -d 'The suffix of cipher text files'
+complete -c ciphora -s k -l key-file -r -F -d 'Read the key from FILE (- for standard input)'
+complete -c ciphora -s o -l output -r -F -d 'Write FILE instead of standard output'
+complete -c ciphora -s q -l quiet -d 'No progress and no warnings'
+complete -c ciphora -l log -r -F -d 'Also append every message to FILE'
+complete -c ciphora -s h -l help -d 'Show the help'
+complete -c ciphora -s V -l version -d 'Show the version and the cipher kernel in use'
