@@ -10,9 +10,10 @@ namespace {
 bool RareInText(unsigned char byte) { return byte <= 8 || (byte >= 14 && byte <= 31) || byte == 127; }
 
 // Sinks that show the plain text to a TextLikeness on its way out.
-class LookingSink : public ByteSink {
+template <typename Sink>
+class Looking : public Sink {
 public:
-    LookingSink(ByteSink& sink, TextLikeness& likeness) : sink_(sink), likeness_(likeness) {}
+    Looking(Sink& sink, TextLikeness& likeness) : sink_(sink), likeness_(likeness) {}
     using ByteSink::Write;
     void Write(const void* data, std::size_t size) override {
         likeness_.See(written_, data, size);
@@ -20,30 +21,23 @@ public:
         sink_.Write(data, size);
     }
 
-private:
-    ByteSink& sink_;
+protected:
+    Sink& sink_;
     TextLikeness& likeness_;
+
+private:
     std::uint64_t written_ = 0;
 };
 
-class LookingPositionedSink : public PositionedSink {
+using LookingSink = Looking<ByteSink>;
+
+class LookingPositionedSink final : public Looking<PositionedSink> {
 public:
-    LookingPositionedSink(PositionedSink& sink, TextLikeness& likeness) : sink_(sink), likeness_(likeness) {}
-    using ByteSink::Write;
-    void Write(const void* data, std::size_t size) override {
-        likeness_.See(written_, data, size);
-        written_ += size;
-        sink_.Write(data, size);
-    }
+    using Looking::Looking;
     void WriteAt(std::uint64_t offset, const void* data, std::size_t size) override {
         likeness_.See(offset, data, size);
         sink_.WriteAt(offset, data, size);
     }
-
-private:
-    PositionedSink& sink_;
-    TextLikeness& likeness_;
-    std::uint64_t written_ = 0;
 };
 
 // A mark is at most three bytes; a stream gives them up only once.
