@@ -256,6 +256,8 @@ CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) {
     return true;
 }
 
+namespace {
+
 CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::size_t lines, std::uint64_t first,
                                 Byte* out) {
     const NibbleRows stage0 = RowsOf(run.stage0);
@@ -284,8 +286,10 @@ CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::
     }
 }
 
-CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text, std::size_t lines, std::uint64_t first,
-                                       Byte* plain) {
+// Stops at the first line that is not canonical and reads nothing past it.
+CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text, std::size_t size, std::size_t lines,
+                                       std::uint64_t first, Byte* plain) {
+    lines = std::min(lines, size / kLineLength);
     const NibbleRows toStage1 = RowsOf(run.toStage1);
     const NibbleRows inverse0 = RowsOf(run.inverse0);
     alignas(32) Byte codes[kBatchCodes];
@@ -317,5 +321,9 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
     }
     return done;
 }
+
+}  // namespace
+
+const VectorKernel kKernel{kCodesPerLine, EncipherLines, DecipherLines};
 
 }  // namespace ciphora::avx2

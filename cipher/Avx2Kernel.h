@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "CipherKey.h"
+#include "VectorKernel.h"
 
 namespace ciphora::avx2 {
 
@@ -15,31 +16,9 @@ bool Available();
 // after stage 0 being folded into one table per run of positions whose
 // C3..C5 agree. The vectors also parse, check and format the lines.
 
-// The tables of one run of 65536 positions whose counters C3..C5 agree.
-struct EncipherRun {
-    const Byte* stage0;      // enciphering stage 0
-    const Byte* fromStage1;  // the code of a value entering stage 1 (C2 added)
-    Byte key1;
-    Byte key2;
-};
-
-struct DecipherRun {
-    const Byte* toStage1;  // a code back through stages 4..1 (C2 still to subtract)
-    const Byte* inverse0;  // deciphering stage 0
-    Byte key1;
-    Byte key2;
-};
-
-// Enciphers `lines` whole lines of 20 characters; the first character has
-// the 0-based index `first`, a multiple of 20, and all lie in one run.
-void EncipherLines(const EncipherRun& run, const Byte* plain, std::size_t lines, std::uint64_t first, Byte* out);
-
-// Deciphers up to `lines` canonical lines (60 digits and CR LF each, every
-// code at most 255), the first code having the index `first`, all in one run;
-// stops at the first line that is not canonical and reads nothing past it.
-// Returns the number of lines deciphered.
-std::size_t DecipherLines(const DecipherRun& run, const Byte* text, std::size_t lines, std::uint64_t first,
-                          Byte* plain);
+// Steps of one line: 20 codes, from the run's stage0 and fromStage1 tables
+// when enciphering, toStage1 and inverse0 when deciphering.
+extern const VectorKernel kKernel;
 
 // The 20 codes of a canonical line (62 bytes); false when it is not one.
 bool ParseLine(const Byte* text, Byte* codes);

@@ -2,6 +2,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <array>
 
 #include "KeyRuns.h"
@@ -101,6 +102,8 @@ bool Available() {
            __builtin_cpu_supports("avx512vbmi");
 }
 
+namespace {
+
 CIPHORA_AVX512 void EncipherGroups(const EncipherRun& run, const Byte* plain, std::size_t groups, std::uint64_t first,
                                    Byte* out) {
     const Table256 stage0 = LoadTable(run.stage0);
@@ -135,8 +138,12 @@ CIPHORA_AVX512 void EncipherGroups(const EncipherRun& run, const Byte* plain, st
     }
 }
 
-CIPHORA_AVX512 std::size_t DecipherGroups(const DecipherRun& run, const Byte* text, std::size_t groups,
-                                          std::uint64_t first, Byte* plain) {
+// Stops at the first group that is not canonical, and before one whose
+// vectors would read past `size`.
+CIPHORA_AVX512 std::size_t DecipherGroups(const DecipherRun& run, const Byte* text, std::size_t size,
+                                          std::size_t groups, std::uint64_t first, Byte* plain) {
+    if (size < kGroupReadBytes) return 0;
+    groups = std::min(groups, (size - kGroupReadBytes) / kGroupBytes + 1);
     const __m512i zero = _mm512_set1_epi8('0');
     const __m512i nine = _mm512_set1_epi8(9);
     const __m512i two = _mm512_set1_epi8(2);
@@ -191,5 +198,9 @@ CIPHORA_AVX512 std::size_t DecipherGroups(const DecipherRun& run, const Byte* te
     }
     return group;
 }
+
+}  // namespace
+
+const VectorKernel kKernel{kGroupCodes, EncipherGroups, DecipherGroups};
 
 }  // namespace ciphora::avx512

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
-#include "Avx2Kernel.h"
-#include "Avx512Kernel.h"
 #include "CipherText.h"
 #include "KeyRuns.h"
 
@@ -33,7 +32,9 @@ bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 CipherKernel::CipherKernel(const SubstitutionTables& tables, const CipherKey& key, KernelPath path)
-    : schedule_(key), key_(key), path_(path) {
+    : schedule_(key), key_(key), vector_(Describe(path).vector) {
+    if (!IsAvailable(path))
+        throw std::invalid_argument("this processor has no cipher kernel path " + std::string(KernelPathName(path)));
     for (int stage = 0; stage < kStages; ++stage)
         for (int value = 0; value < 256; ++value) {
             encipher_[stage][value] = tables.lngKE(value, stage);
@@ -65,10 +66,7 @@ CipherKernel::EncipherColumns CipherKernel::EncipherColumnsOfRun(std::uint64_t p
     const Column tail = EncipherTail(schedule_.At(position));
     EncipherColumns columns;
     for (int v = 0; v < 256; ++v) {
-        if (path_ == KernelPath::Avx2) {
-            columns.fromStage1[v] = tail[encipher_[1][v]];
-            continue;
-        }
+        columns.fromStage1[v] = tail[encipher_[1][v]];
         columns.hundreds[v] = static_cast<Byte>('0' + tail[v] / 100);
         columns.tens[v] = static_cast<Byte>('0' + tail[v] / 10 % 10);
         columns.ones[v] = static_cast<Byte>('0' + tail[v] % 10);
@@ -79,54 +77,31 @@ CipherKernel::EncipherColumns CipherKernel::EncipherColumnsOfRun(std::uint64_t p
 CipherKernel::DecipherColumns CipherKernel::DecipherColumnsOfRun(std::uint64_t position) const {
     DecipherColumns columns;
     columns.inverseTail = DecipherTail(schedule_.At(position));
-    if (path_ == KernelPath::Avx2)
-        for (int code = 0; code < 256; ++code) columns.toStage1[code] = decipher_[1][columns.inverseTail[code]];
+    for (int code = 0; code < 256; ++code) columns.toStage1[code] = decipher_[1][columns.inverseTail[code]];
     return columns;
-}
-
-std::size_t CipherKernel::VectorStep() const {
-    return path_ == KernelPath::Avx512 ? avx512::kGroupCodes : kCodesPerLine;
 }
 
 void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out) const {
     const EncipherColumns columns = EncipherColumnsOfRun(first + 1);
-    const Byte key1 = key_.values[0];
-    const Byte key2 = key_.values[1];
-    if (path_ == KernelPath::Avx2) {
-        avx2::EncipherLines({encipher_[0].data(), columns.fromStage1.data(), key1, key2}, plain, steps, first, out);
-        return;
-    }
-    const avx512::EncipherRun run{encipher_[0].data(),
-                                  encipher_[1].data(),
-                                  columns.hundreds.data(),
-                                  columns.tens.data(),
-                                  columns.ones.data(),
-                                  key1,
-                                  key2};
-    avx512::EncipherGroups(run, plain, steps, first, out);
+    const EncipherRun run{encipher_[0].data(),     encipher_[1].data(), columns.fromStage1.data(),
+                          columns.hundreds.data(), columns.tens.data(), columns.ones.data(),
+                          key_.values[0],          key_.values[1]};
+    vector_->encipherSteps(run, plain, steps, first, out);
 }
 
 std::size_t CipherKernel::DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first,
                                         Byte* plain) const {
-    const Byte key1 = key_.values[0];
-    const Byte key2 = key_.values[1];
-    if (path_ == KernelPath::Avx2) {
-        const std::size_t lines = std::min<std::size_t>(steps, size / kLineLength);
-        if (lines == 0) return 0;
-        const DecipherColumns columns = DecipherColumnsOfRun(first + 1);
-        return avx2::DecipherLines({columns.toStage1.data(), decipher_[0].data(), key1, key2}, text, lines, first,
-                                   plain);
-    }
-    if (size < avx512::kGroupReadBytes) return 0;
-    const std::size_t groups = std::min(steps, (size - avx512::kGroupReadBytes) / avx512::kGroupBytes + 1);
+    // A step needs at least its lines; the path may want more to read.
+    if (size < SpanCipherSize(0, vector_->stepCodes)) return 0;
     const DecipherColumns columns = DecipherColumnsOfRun(first + 1);
-    const avx512::DecipherRun run{decipher_[0].data(), decipher_[1].data(), columns.inverseTail.data(), key1, key2};
-    return avx512::DecipherGroups(run, text, groups, first, plain);
+    const DecipherRun run{decipher_[0].data(),     decipher_[1].data(), columns.inverseTail.data(),
+                          columns.toStage1.data(), key_.values[0],      key_.values[1]};
+    return vector_->decipherSteps(run, text, size, steps, first, plain);
 }
 
 Byte* CipherKernel::Encipher(const Byte* plain, std::size_t count, std::uint64_t first, Byte* out) const {
-    if (path_ == KernelPath::Scalar) return EncipherScalar(plain, count, first, out);
-    const std::size_t step = VectorStep();
+    if (vector_ == nullptr) return EncipherScalar(plain, count, first, out);
+    const std::size_t step = vector_->stepCodes;
     while (count > 0) {
         const bool atLineStart = first % kCodesPerLine == 0;
         const std::uint64_t inRun = std::min<std::uint64_t>(count, key_runs::LeftWithTail(first + 1));
@@ -242,7 +217,7 @@ std::size_t CipherKernel::DecipherCanonicalLinesScalar(const Byte* text, std::si
 
 std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first,
                                                  std::uint64_t maxCodes, Byte* plain) const {
-    const std::size_t step = path_ == KernelPath::Scalar ? 0 : VectorStep();
+    const std::size_t step = vector_ == nullptr ? 0 : vector_->stepCodes;
     std::size_t done = 0;
     for (;;) {
         const std::uint64_t codesLeft = maxCodes > done ? maxCodes - done : 0;

@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Avx2Kernel.h"
-#include "Avx512Kernel.h"
 #include "CipherKey.h"
 #include "KernelPaths.h"
 #include "SubstitutionTables.h"
@@ -17,6 +15,7 @@ namespace ciphora {
 // counters for its first position are computed directly.
 class CipherKernel {
 public:
+    // `path` must be one this processor has (IsAvailable); std::invalid_argument otherwise.
     CipherKernel(const SubstitutionTables& tables, const CipherKey& key, KernelPath path = DefaultKernelPath());
 
     // Enciphers `count` characters whose first has the 0-based index `first`,
@@ -42,8 +41,8 @@ public:
 private:
     using Column = std::array<Byte, 256>;
 
-    // The tables of one run of positions with the same counters C3..C5 that
-    // a vector path needs, for one direction; only this path's are filled in.
+    // The tables of one run of positions with the same counters C3..C5, for
+    // the vector steps of either direction.
     struct EncipherColumns {
         Column fromStage1;            // the code of a value entering stage 1
         Column hundreds, tens, ones;  // the code's digits of a value entering stage 2
@@ -55,9 +54,6 @@ private:
     EncipherColumns EncipherColumnsOfRun(std::uint64_t position) const;
     DecipherColumns DecipherColumnsOfRun(std::uint64_t position) const;
 
-    // The codes a vector path takes at once from a line start: whole lines
-    // for AVX2, groups of three lines for AVX-512.
-    std::size_t VectorStep() const;
     // Enciphers `steps` vector steps, all in the run of C3..C5 of `first`.
     void EncipherSteps(const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out) const;
     // Deciphers up to `steps` vector steps of canonical lines within `size`
@@ -79,7 +75,7 @@ private:
     std::array<Column, kStages> decipher_;
     KeySchedule schedule_;
     CipherKey key_;
-    KernelPath path_;
+    const VectorKernel* vector_;  // none: the scalar path
 };
 
 }  // namespace ciphora

@@ -99,5 +99,13 @@ else()
     "test bench window of the Ciphora cipher\nEnciphers and deciphers text interactively, times the cipher and makes new\nsubstitution tables from the timing of key presses.")
   # Installed binaries carry no symbols, as Debian ships them.
   set(CPACK_STRIP_FILES ON)
+  if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+    # dpkg-shlibdeps knows the libraries of this machine's architecture
+    # only; these are what the ARM64 program links (GLIBC_2.34 at most, the
+    # C++ runtime of GCC 12), as the package test checks.
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+    set(CPACK_DEBIAN_CIPHORA_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  endif()
 endif()
 include(CPack)

@@ -8,6 +8,10 @@
 #                                window's, cross-built with mingw-w64 and run
 #                                under wine, in build-windows/; ciphora.exe is
 #                                also compared with the native ciphora
+#   scripts/test.sh --arm64      ciphora and every suite but the bench window's,
+#                                cross-built for ARM64 Linux and run under
+#                                qemu-aarch64, in build-arm64/; the ARM64
+#                                ciphora is also compared with the native one
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -31,6 +35,14 @@ case ${1:-} in
     mkdir -p "$build"
     wineboot --init >/dev/null 2>&1 || true
     cmake --preset windows -S "$root" -DCIPHORA_NATIVE_CIPHORA="$root/build/main/ciphora"
+    ;;
+  --arm64)
+    "$root/scripts/install-deps.sh" g++-aarch64-linux-gnu qemu-user
+    # The native program to compare with.
+    cmake --preset release -S "$root" >/dev/null
+    cmake --build "$root/build" --target ciphora -j "$(nproc)"
+    build="$root/build-arm64"
+    cmake --preset arm64 -S "$root" -DCIPHORA_NATIVE_CIPHORA="$root/build/main/ciphora"
     ;;
   *)
     "$root/scripts/install-deps.sh"

@@ -2,12 +2,18 @@
 
 #include <random>
 
-#include "cipher/Avx2Kernel.h"
 #include "cipher/CipherKernel.h"
 #include "cipher/CipherText.h"
 #include "cipher/CipherTextDecoder.h"
 #include "common/ReferenceCipher.h"
 #include "common/TestPlatform.h"
+
+#if CIPHORA_X86_KERNELS
+#include "cipher/Avx2Kernel.h"
+#endif
+#if CIPHORA_NEON_KERNEL
+#include "cipher/NeonKernel.h"
+#endif
 
 namespace ciphora {
 namespace {
@@ -29,7 +35,8 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Vector, KernelPathsTest, ::testing::Values(KernelPath::Avx2, KernelPath::Avx512),
+INSTANTIATE_TEST_SUITE_P(Vector, KernelPathsTest,
+                         ::testing::Values(KernelPath::Avx2, KernelPath::Avx512, KernelPath::Neon),
                          [](const auto& info) { return std::string(KernelPathName(info.param)); });
 
 std::vector<Byte> Encipher(const CipherKernel& kernel, const std::string& plain, std::uint64_t first) {
@@ -97,15 +104,44 @@ TEST_P(KernelPathsTest, CanonicalLinesAreReadTheSameOnEveryPath) {
     }
 }
 
-// The AVX2 line reader against the plain one, with each byte of a line
+// The vector line readers against the plain one, with each byte of a line
 // spoiled in every way that lies next to what is allowed there.
-TEST(Avx2LineReader, TakesExactlyTheCanonicalLines) {
-    if (!IsAvailable(KernelPath::Avx2)) GTEST_SKIP() << "this processor has no avx2";
+struct LineReader {
+    KernelPath path;
+    bool (*parse)(const Byte* text, Byte* codes);
+};
+
+class VectorLineReader : public ::testing::TestWithParam<LineReader> {
+protected:
+    void SetUp() override {
+        if (!IsAvailable(GetParam().path)) GTEST_SKIP() << "this processor has no " << KernelPathName(GetParam().path);
+    }
+};
+
+// Elsewhere there is no vector path, and nothing to compare.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(VectorLineReader);
+
+#if CIPHORA_X86_KERNELS || CIPHORA_NEON_KERNEL
+const LineReader kLineReaders[] = {
+#if CIPHORA_X86_KERNELS
+    {KernelPath::Avx2, avx2::ParseLine},
+#endif
+#if CIPHORA_NEON_KERNEL
+    {KernelPath::Neon, neon::ParseLine},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Vector, VectorLineReader, ::testing::ValuesIn(kLineReaders),
+                         [](const auto& info) { return std::string(KernelPathName(info.param.path)); });
+#endif
+
+TEST_P(VectorLineReader, TakesExactlyTheCanonicalLines) {
     std::string line;
     for (int code = 0; code < 20; ++code) line += code % 2 == 0 ? "255" : std::to_string(100 + 7 * code);
     line += "\r\n";
     std::vector<std::string> lines = {line, std::string(60, '0') + "\r\n", std::string(60, '2') + "\r\n",
-                                      std::string(57, '1') + "256\r\n"};
+                                      std::string(57, '1') + "256\r\n",
+                                      std::string(45, '1') + "299" + std::string(12, '1') + "\r\n"};
     for (std::size_t at = 0; at < kLineLength; ++at)
         for (char spoil : {'/', ':', '0', '9', '2', '6', '\r', '\n', ' ', '\0', '\xB0', '\xFF'}) {
             std::string spoiled = line;
@@ -116,11 +152,26 @@ TEST(Avx2LineReader, TakesExactlyTheCanonicalLines) {
         Byte expected[kCodesPerLine] = {}, codes[kCodesPerLine] = {};
         const auto* bytes = reinterpret_cast<const Byte*>(text.data());
         const bool canonical = CipherKernel::ParseCanonicalLine(bytes, expected);
-        ASSERT_EQ(avx2::ParseLine(bytes, codes), canonical) << text;
+        ASSERT_EQ(GetParam().parse(bytes, codes), canonical) << text;
         if (canonical) {
             EXPECT_TRUE(std::equal(codes, codes + kCodesPerLine, expected)) << text;
         }
     }
+}
+
+TEST(KernelPaths, EachIsDescribedOnceAndAnUnavailableOneIsRefused) {
+    for (const KernelPath path : {KernelPath::Scalar, KernelPath::Avx2, KernelPath::Avx512, KernelPath::Neon}) {
+        EXPECT_EQ(Describe(path).path, path);
+        EXPECT_EQ(KernelPathNamed(KernelPathName(path)), path);
+        EXPECT_EQ(Describe(path).vector == nullptr, path == KernelPath::Scalar || !IsAvailable(path));
+        if (!IsAvailable(path)) {
+            EXPECT_THROW(CipherKernel(DefaultSubstitutionTables(), kKeys[0], path), std::invalid_argument);
+        }
+    }
+    EXPECT_TRUE(IsAvailable(KernelPath::Scalar));
+    EXPECT_EQ(AvailableKernelPaths().front(), KernelPath::Scalar);
+    EXPECT_EQ(AvailableKernelPaths().back(), BestKernelPath());
+    EXPECT_FALSE(KernelPathNamed("sse2"));
 }
 
 TEST(CipherTextDecoder, FastLinesAndDigitByDigitReadingAgreeWithTheModel) {

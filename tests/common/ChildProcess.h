@@ -26,7 +26,15 @@ struct ChildOptions {
     // Measure the child's peak memory; on POSIX systems through
     // /usr/bin/time, so that the pages of this test process do not count.
     bool measureMemory = false;
+    // On Windows, quote the arguments as the C runtime splits them again,
+    // so that each arrives as one, blanks, quotes and empty ones included;
+    // otherwise they are joined as they stand.
+    bool quoteArguments = false;
 };
+
+// What a started program's command line begins with: the emulator, with its
+// arguments, when the tests were cross-built to run under one; else nothing.
+std::vector<std::string> EmulatorCommand();
 
 struct ChildExit {
     int status = -1;  // the exit status, or 128 + the signal that ended it
@@ -35,8 +43,9 @@ struct ChildExit {
 };
 
 // A running program, started with the arguments as its command line: on
-// POSIX systems each one argument, on Windows joined with blanks as they
-// stand after the quoted program name (the raw text a console passes).
+// POSIX systems each one argument, on Windows joined with blanks after the
+// quoted program name, as they stand (the raw text a console passes) unless
+// quoteArguments asks for them to be quoted.
 class ChildProcess {
 public:
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,

@@ -6,14 +6,30 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "TestPlatform.h"
 
 namespace ciphora::testing {
+
+std::vector<std::string> EmulatorCommand() {
+    std::vector<std::string> words;
+#ifdef CIPHORA_TEST_EMULATOR
+    const std::string joined = CIPHORA_TEST_EMULATOR;
+    for (std::size_t start = 0; start <= joined.size();) {
+        const std::size_t end = std::min(joined.find('|', start), joined.size());
+        words.push_back(joined.substr(start, end - start));
+        start = end + 1;
+    }
+#endif
+    return words;
+}
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const ChildOptions& options)
     : options_(options) {
     if (options.measureMemory) memoryReport_ = options.errorsPath + ".memory";
+    const std::vector<std::string> emulator = EmulatorCommand();
     const pid_t child = fork();
     if (child == 0) {
         const auto redirect = [](const std::string& path, int flags, int target) {
@@ -38,6 +54,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         if (options.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
         std::vector<const char*> argv;
         if (options.measureMemory) argv = {"/usr/bin/time", "-f", "%M", "-o", memoryReport_.c_str()};
+        for (const std::string& word : emulator) argv.push_back(word.c_str());
         argv.push_back(program.c_str());
         for (const std::string& argument : arguments) argv.push_back(argument.c_str());
         argv.push_back(nullptr);

@@ -47,13 +47,35 @@ std::wstring EnvironmentBlock(const ChildOptions& options) {
     return block + L'\0';
 }
 
+// One argument as CommandLineToArgvW and the C runtime read it back:
+// backslashes are doubled only before a quote.
+std::wstring Quoted(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) return argument;
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, L'\\');
+    return quoted + L"\"";
+}
+
 }  // namespace
+
+std::vector<std::string> EmulatorCommand() { return {}; }
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const ChildOptions& options)
     : options_(options) {
     std::wstring commandLine = L"\"" + Utf16(program) + L"\"";
-    for (const std::string& argument : arguments) commandLine += L" " + Utf16(argument);
+    for (const std::string& argument : arguments)
+        commandLine += L" " + (options.quoteArguments ? Quoted(Utf16(argument)) : Utf16(argument));
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -28,6 +28,14 @@ private:
 };
 
 // Paths from and to UTF-8, the program's own encoding, on every system.
+// The size of the largest streams the tests send through the program: a
+// gibibyte, or 64 MiB under an emulator, where a gibibyte takes minutes.
+#ifdef CIPHORA_EMULATED
+inline constexpr std::size_t kLargeStreamMiB = 64;
+#else
+inline constexpr std::size_t kLargeStreamMiB = 1024;
+#endif
+
 std::filesystem::path Utf8Path(std::string_view text);
 std::string Utf8Text(const std::filesystem::path& path);
 

@@ -32,6 +32,9 @@ Outcome BatchProgram::Run(const std::vector<std::string>& arguments, const RunOp
     child.fileSizeLimit = options.fileSizeLimit;
     child.unprivileged = options.unprivileged;
     child.measureMemory = options.measureMemory;
+    // The options form reads separate arguments; the described form's
+    // command line is given as it is typed.
+    child.quoteArguments = !arguments.empty() && arguments.front().starts_with('-');
     ChildProcess program(dir_.File(kExecutableName), arguments, child);
     if (options.killAfter) {
         std::this_thread::sleep_for(*options.killAfter);

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# ciphora.exe under wine against the native ciphora on the same files: the
-# cipher texts must be byte-identical, and ciphora.exe must decipher the
+# A cross-built ciphora (ciphora.exe under wine, the ARM64 ciphora under
+# qemu-aarch64) against the native ciphora on the same files: the cipher
+# texts must be byte-identical, and the cross-built program must decipher the
 # native program's cipher text back exactly.
 #
-#   MatchesNative.sh NATIVE_CIPHORA CIPHORA_EXE WINE
+#   MatchesNative.sh NATIVE_CIPHORA CROSS_CIPHORA EMULATOR [EMULATOR ARGUMENTS...]
 set -euo pipefail
-native=$1 windows=$2 wine=$3
+native=$1 cross=$2
+shift 2
+emulator=("$@")
 key=117032209004188
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/native" "$work/windows" "$work/samples"
+mkdir "$work/native" "$work/cross" "$work/samples"
 cp "$native" "$work/native/ciphora"
-cp "$windows" "$work/windows/ciphora.exe"
+crossName=$(basename "$cross")
+cp "$cross" "$work/cross/$crossName"
 
 samples=$work/samples
 head -c 20000000 /dev/urandom >"$samples/random-20MB"   # split across cores
@@ -28,16 +32,16 @@ source "$(dirname "$0")/../common/check.sh"
 for sample in "$samples"/*; do
   name=$(basename "$sample")
   cp "$sample" "$work/native/input.txt"
-  cp "$sample" "$work/windows/input.txt"
-  rm -f "$work/native/output.txt" "$work/windows/output.txt"
+  cp "$sample" "$work/cross/input.txt"
+  rm -f "$work/native/output.txt" "$work/cross/output.txt"
   (cd "$work/native" && ./ciphora "ENC$key")
-  (cd "$work/windows" && "$wine" ./ciphora.exe "ENC$key")
-  check "$name: the same cipher text" cmp -s "$work/native/output.txt" "$work/windows/output.txt"
+  (cd "$work/cross" && "${emulator[@]}" "./$crossName" "ENC$key")
+  check "$name: the same cipher text" cmp -s "$work/native/output.txt" "$work/cross/output.txt"
 
-  cp "$work/native/output.txt" "$work/windows/output.txt"
-  rm "$work/windows/input.txt"
-  (cd "$work/windows" && "$wine" ./ciphora.exe "DENC$key")
-  check "$name: deciphered exactly" cmp -s "$sample" "$work/windows/input.txt"
+  cp "$work/native/output.txt" "$work/cross/output.txt"
+  rm "$work/cross/input.txt"
+  (cd "$work/cross" && "${emulator[@]}" "./$crossName" "DENC$key")
+  check "$name: deciphered exactly" cmp -s "$sample" "$work/cross/input.txt"
 done
 
 summary

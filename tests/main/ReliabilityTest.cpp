@@ -139,7 +139,7 @@ TEST(Reliability, HostileCipherTextsEndInTheirDescribedResult) {
         cipher.KKey(kKey);
         EXPECT_EQ(program.Read("input.txt"), cipher.DeEncryptString(c.text));
         EXPECT_EQ(program.LogMessages(), inProcess.LogMessages());
-#ifndef CIPHORA_SANITIZED
+#if !defined(CIPHORA_SANITIZED) && !defined(CIPHORA_EMULATED)
         if (outcome.peakKiB) {
             EXPECT_LT(*outcome.peakKiB, 64 * 1024);
         }
@@ -168,19 +168,19 @@ TEST(Reliability, AFileThatChangesWhileItIsReadIsUnreadable) {
     EXPECT_FALSE(program.Exists("input.txt"));
 }
 
-TEST(Reliability, AGibibyteOfNulBytesStreamsInFlatMemory) {
+TEST(Reliability, ALargeFileOfNulBytesStreamsInFlatMemory) {
     // In memory where the system has such a folder, to spare the disk 4 GiB.
     const BatchProgram program(std::filesystem::exists("/dev/shm") ? "/dev/shm" : "");
     {
         std::ofstream file(program.Path("input.txt"), std::ios::binary);
         const std::string block(1u << 20, '\0');
-        for (int i = 0; i < 1024; ++i) file << block;
+        for (std::size_t i = 0; i < testing::kLargeStreamMiB; ++i) file << block;
     }
     RunOptions measured;
     measured.measureMemory = true;
     const Outcome enciphered = program.Run({kEnc}, measured);
     ASSERT_EQ(enciphered.status, 0);
-    const std::uint64_t size = std::uint64_t{1} << 30;
+    const std::uint64_t size = std::uint64_t{testing::kLargeStreamMiB} << 20;
     EXPECT_EQ(std::filesystem::file_size(program.Path("output.txt")), 3 * size + 2 * ((size + 19) / 20));
     std::filesystem::remove(program.Path("input.txt"));
     const Outcome deciphered = program.Run({kDenc}, measured);
@@ -191,7 +191,7 @@ TEST(Reliability, AGibibyteOfNulBytesStreamsInFlatMemory) {
     std::string sample(4096, 'x');
     back.read(sample.data(), static_cast<std::streamsize>(sample.size()));
     EXPECT_EQ(sample, std::string(4096, '\0'));
-#ifndef CIPHORA_SANITIZED
+#if !defined(CIPHORA_SANITIZED) && !defined(CIPHORA_EMULATED)
     if (enciphered.peakKiB && deciphered.peakKiB) {
         EXPECT_LT(*enciphered.peakKiB, 32 * 1024);
         EXPECT_LT(*deciphered.peakKiB, 32 * 1024);
