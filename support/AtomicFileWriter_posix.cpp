@@ -73,17 +73,17 @@ bool TakeOverTarget(int descriptor, const std::string& target, const NewFileTrai
     struct stat replaced {};
     bool set;
     if (::stat(target.c_str(), &replaced) != 0 || !S_ISREG(replaced.st_mode)) {
-        set = ::fchmod(descriptor, traits.permissionBits ? static_cast<mode_t>(*traits.permissionBits)
-                                                         : DefaultFileMode()) == 0;
+        set = ::fchmod(descriptor,
+                       traits.permissionBits ? static_cast<mode_t>(*traits.permissionBits) : DefaultFileMode()) == 0;
     } else {
         if (::fchown(descriptor, replaced.st_uid, replaced.st_gid) != 0)
             static_cast<void>(::fchown(descriptor, static_cast<uid_t>(-1), replaced.st_gid));
         set = ::fchmod(descriptor, replaced.st_mode & 07777) == 0;
     }
     if (!set || !traits.modified) return set;
-    const timespec times[2] = {{0, UTIME_OMIT},
-                               {static_cast<time_t>(*traits.modified / 1000000000),
-                                static_cast<long>(*traits.modified % 1000000000)}};
+    const timespec times[2] = {
+        {0, UTIME_OMIT},
+        {static_cast<time_t>(*traits.modified / 1000000000), static_cast<long>(*traits.modified % 1000000000)}};
     return ::futimens(descriptor, times) == 0;
 }
 

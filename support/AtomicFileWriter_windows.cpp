@@ -93,7 +93,8 @@ void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size
 void AtomicFileWriter::Commit() {
     const HANDLE file = Native(handle_);
     const std::wstring target = Utf16(target_);
-    if (!::FlushFileBuffers(file) || !TakeAttributesOf(file, target, traits_)) Fail(static_cast<long>(::GetLastError()));
+    if (!::FlushFileBuffers(file) || !TakeAttributesOf(file, target, traits_))
+        Fail(static_cast<long>(::GetLastError()));
     handle_ = -1;
     if (!::CloseHandle(file)) Fail(static_cast<long>(::GetLastError()));
     // One rename, which the system makes atomic. A target that is held open

@@ -14,7 +14,9 @@ void WalkFolder(const std::string& path, const std::function<void(const std::str
     }
     const bool ended = !path.empty() && kPathSeparators.find(path.back()) != std::string_view::npos;
     for (const std::string& name : names) {
-        const std::string entry = ended ? path + name : path + kPathSeparator + name;
+        std::string entry = path;
+        if (!ended) entry += kPathSeparator;
+        entry += name;
         const PathInfo info = LookAt(entry, false);
         if (info.kind == PathKind::Folder)
             WalkFolder(entry, visit, unreadable);

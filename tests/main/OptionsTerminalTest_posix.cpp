@@ -52,6 +52,7 @@ public:
                 static_cast<void>(std::signal(signal, SIG_DFL));
             unsetenv("CIPHORA_KEY");
             std::vector<const char*> argv;
+            argv.reserve(emulator.size() + arguments.size() + 2);
             for (const std::string& word : emulator) argv.push_back(word.c_str());
             argv.push_back(program.c_str());
             for (const std::string& argument : arguments) argv.push_back(argument.c_str());
