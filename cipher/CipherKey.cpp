@@ -1,6 +1,10 @@
 #include "CipherKey.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "LenientNumber.h"
+#include "support/Text.h"
 
 namespace ciphora {
 
@@ -14,6 +18,22 @@ KeyCheck CheckKey(std::string_view trimmedKey) {
         key.values[group] = static_cast<Byte>(*value);
     }
     return {key, {}};
+}
+
+bool KeyGroupsInRange(std::string_view keyDigits) {
+    for (std::size_t group = 0; group < kKeyGroups; ++group) {
+        const auto value = ReadKeyGroup(keyDigits.substr(group * kKeyGroupWidth, kKeyGroupWidth));
+        if (!value || *value < 1 || *value > 255) return false;
+    }
+    return true;
+}
+
+std::optional<CipherKey> ReadCommandLineKey(std::string_view keyText) {
+    std::string key(TrimBlanks(keyText));
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (key.size() != kKeyLength || !KeyGroupsInRange(key)) return std::nullopt;
+    return CheckKey(key).key;
 }
 
 }  // namespace ciphora

@@ -30,6 +30,15 @@ struct KeyCheck {
 // fifteenth are ignored.
 KeyCheck CheckKey(std::string_view trimmedKey);
 
+// Whether the five groups of fifteen key characters each read 1 to 255: the
+// command line accepts no 0, although the cipher itself takes it.
+bool KeyGroupsInRange(std::string_view keyDigits);
+
+// A key given apart from the command line, read as the command line reads
+// it: trimmed of blanks, in upper case, fifteen characters in five groups
+// that each read 1 to 255. Nothing for any other text.
+std::optional<CipherKey> ReadCommandLineKey(std::string_view keyText);
+
 // The five offsets (the counters C1..C5 after their advance) for one
 // character or code.
 struct StageOffsets {

@@ -43,6 +43,10 @@ public:
     // digits and CR LF, every code at most 255).
     bool Deviated() const { return deviated_; }
 
+    // The digits of a code begun but not yet complete (0, 1 or 2): the
+    // characters that the next bytes can complete are (this + their digits) / 3.
+    int PartialDigits() const { return partial_.Digits(); }
+
     // After Finish: the digits of a last code that the text cut short (1 or
     // 2), whether or not they were deciphered; 0 when it ended between codes.
     int UnfinishedDigits() const { return unfinishedDigits_; }

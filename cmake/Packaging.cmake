@@ -54,6 +54,10 @@ else()
   configure_file(${PROJECT_SOURCE_DIR}/docs/man/ciphora.1.in ${PROJECT_BINARY_DIR}/man/ciphora.1 @ONLY)
   ciphora_install_gzipped(${PROJECT_BINARY_DIR}/man/ciphora.1 ciphora.1 ${CMAKE_INSTALL_MANDIR}/man1 ciphora)
   ciphora_install_package_docs(ciphora)
+  ciphora_install_package_docs(libciphora1)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/debian/libciphora1.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME libciphora1 COMPONENT libciphora1)
+  ciphora_install_package_docs(libciphora-dev)
 
   if(CIPHORA_BUILD_BENCH)
     install(TARGETS ciphora-bench RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ciphora-bench)
@@ -73,7 +77,7 @@ set(CPACK_PACKAGE_VENDOR "The Ciphora developers")
 set(CPACK_PACKAGE_CONTACT "The Ciphora developers <developers@ciphora.org>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
-set(CPACK_COMPONENTS_ALL ciphora)
+set(CPACK_COMPONENTS_ALL ciphora libciphora1 libciphora-dev)
 if(CIPHORA_BUILD_BENCH AND NOT WIN32)
   list(APPEND CPACK_COMPONENTS_ALL ciphora-bench)
 endif()
@@ -91,10 +95,33 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_CIPHORA_PACKAGE_NAME ciphora)
   set(CPACK_DEBIAN_CIPHORA-BENCH_PACKAGE_NAME ciphora-bench)
+  set(CPACK_DEBIAN_LIBCIPHORA1_PACKAGE_NAME libciphora1)
+  set(CPACK_DEBIAN_LIBCIPHORA1_PACKAGE_SECTION libs)
+  set(CPACK_DEBIAN_LIBCIPHORA-DEV_PACKAGE_NAME libciphora-dev)
+  set(CPACK_DEBIAN_LIBCIPHORA-DEV_PACKAGE_SECTION libdevel)
+  set(CPACK_DEBIAN_LIBCIPHORA-DEV_PACKAGE_DEPENDS "libciphora1 (= ${PROJECT_VERSION})")
+  # The shared library's shlibs file, and the ldconfig trigger that Debian
+  # asks for instead of maintainer scripts.
+  file(WRITE ${PROJECT_BINARY_DIR}/debian/libciphora1/shlibs "libciphora 1 libciphora1 (>= ${PROJECT_VERSION})\n")
+  file(WRITE ${PROJECT_BINARY_DIR}/debian/libciphora1/triggers "activate-noawait ldconfig\n")
+  # CPack would otherwise write scripts that call ldconfig themselves.
+  foreach(script postinst postrm)
+    file(WRITE ${PROJECT_BINARY_DIR}/debian/libciphora1/${script}
+      "#!/bin/sh\nset -e\n# The ldconfig trigger refreshes the linker's cache.\n")
+    file(CHMOD ${PROJECT_BINARY_DIR}/debian/libciphora1/${script}
+      FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  endforeach()
+  set(CPACK_DEBIAN_LIBCIPHORA1_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_BINARY_DIR}/debian/libciphora1/shlibs ${PROJECT_BINARY_DIR}/debian/libciphora1/triggers
+    ${PROJECT_BINARY_DIR}/debian/libciphora1/postinst ${PROJECT_BINARY_DIR}/debian/libciphora1/postrm)
   # The first line of each is the package's synopsis; no summary common to
   # both is set, or CPack would put it before each as a second synopsis.
   set(CPACK_DEBIAN_CIPHORA_DESCRIPTION
     "encipher and decipher text with a position-keyed substitution cipher\nEvery byte becomes a three-digit code that depends on the byte, its position\nand a key of five values; files and pipes of any size stream through all\ncores. Keeps text out of casual view; not for determined attackers.")
+  set(CPACK_DEBIAN_LIBCIPHORA1_DESCRIPTION
+    "position-keyed substitution cipher, shared library\nThe C interface of the Ciphora cipher for other programs: keys, enciphering\nand deciphering in one call or in pieces, and whole files written atomically,\nbyte for byte as the ciphora program writes them.")
+  set(CPACK_DEBIAN_LIBCIPHORA-DEV_DESCRIPTION
+    "position-keyed substitution cipher, development files\nThe header, the static library, the link to the shared one, a CMake package\n(find_package(Ciphora)) and a pkg-config file (ciphora) for building programs\nwith the C interface of the Ciphora cipher.")
   set(CPACK_DEBIAN_CIPHORA-BENCH_DESCRIPTION
     "test bench window of the Ciphora cipher\nEnciphers and deciphers text interactively, times the cipher and makes new\nsubstitution tables from the timing of key presses.")
   # Installed binaries carry no symbols, as Debian ships them.
@@ -106,6 +133,7 @@ else()
     # C++ runtime of GCC 12), as the package test checks.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
     set(CPACK_DEBIAN_CIPHORA_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+    set(CPACK_DEBIAN_LIBCIPHORA1_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
   endif()
 endif()
 include(CPack)

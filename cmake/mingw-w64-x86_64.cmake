@@ -13,9 +13,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# One self-contained ciphora.exe: the C++ runtime and the threads library
-# are linked in, so nothing but Windows itself is needed beside it.
+# One self-contained ciphora.exe and ciphora.dll: the C++ runtime and the
+# threads library are linked in, so nothing but Windows itself is needed
+# beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Building needs no wine; running the tests does.
 find_program(WINE_PROGRAM NAMES wine wine64)

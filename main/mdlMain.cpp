@@ -58,16 +58,6 @@ BatchCommand Refusal(std::string_view message, int status) {
     return command;
 }
 
-// The command line accepts groups 1..255 only, although the cipher itself
-// takes 0.
-bool GroupsInRange(std::string_view keyDigits) {
-    for (std::size_t group = 0; group < kKeyGroups; ++group) {
-        const auto value = ReadKeyGroup(keyDigits.substr(group * kKeyGroupWidth, kKeyGroupWidth));
-        if (!value || *value < 1 || *value > 255) return false;
-    }
-    return true;
-}
-
 int StatusOf(std::int32_t fileResult) {
     switch (fileResult) {
         case kFileDone: return kExitDone;
@@ -115,17 +105,11 @@ BatchCommand ReadCommandLine(std::string_view commandLine,
     std::string keyDigits = line.substr(mode->prefix.size());
     if (keyDigits.size() != kKeyLength) return Refusal(mode->lengthRefusal, kExitUsage);
     if (!inputPresent(mode->inputName)) return Refusal(mode->missingRefusal, kExitNoInput);
-    if (!GroupsInRange(keyDigits)) return Refusal(kGroupRange, kExitUsage);
+    if (!KeyGroupsInRange(keyDigits)) return Refusal(kGroupRange, kExitUsage);
     BatchCommand command;
     command.mode = mode->mode;
     command.keyDigits = std::move(keyDigits);
     return command;
-}
-
-std::optional<CipherKey> ReadCommandLineKey(std::string_view keyText) {
-    const std::string key = Normalise(keyText);
-    if (key.size() != kKeyLength || !GroupsInRange(key)) return std::nullopt;
-    return CheckKey(key).key;
 }
 
 int Main() {

@@ -39,11 +39,6 @@ struct BatchCommand {
 BatchCommand ReadCommandLine(std::string_view commandLine,
                              const std::function<bool(std::string_view inputName)>& inputPresent);
 
-// A key given apart from the command line, read as the command line reads
-// it: trimmed of blanks, in upper case, fifteen characters in five groups
-// that each read 1 to 255. Nothing for any other text.
-std::optional<CipherKey> ReadCommandLineKey(std::string_view keyText);
-
 // The batch program: reads the command line, refuses it into the log or runs
 // one encipherment ("ENC" + 15 key characters: input.txt into output.txt) or
 // decipherment ("DENC" + 15 key characters: output.txt into input.txt) in

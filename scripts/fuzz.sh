@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(Key Decipher RoundTrip CommandLine Fields LineReaders)
+((${#targets[@]})) || targets=(Key Decipher RoundTrip CommandLine Fields LineReaders Streaming)
 
 "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
 cmake --preset fuzz -S "$root" >/dev/null

@@ -3,7 +3,7 @@
 # any of them is missing; further package names may be given as arguments.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev time dpkg-dev file lintian "$@")
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev time dpkg-dev file lintian pkg-config python3 "$@")
 
 missing=()
 for package in "${packages[@]}"; do

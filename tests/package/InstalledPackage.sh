@@ -33,6 +33,13 @@ check "completions where bash, zsh and fish look" test -s "$root/usr/share/bash-
   -a -s "$root/usr/share/zsh/vendor-completions/_ciphora" -a -s "$root/usr/share/fish/vendor_completions.d/ciphora.fish"
 check "the README and the licence" test -s "$root/usr/share/doc/ciphora/README.md" -a -s "$root/usr/share/doc/ciphora/LICENSE"
 
+libdir=$(ls -d "$root"/usr/lib/*-linux-gnu 2>/dev/null | head -n 1)
+check "libciphora1 holds the shared library by its SONAME" test -L "$libdir/libciphora.so.1"
+check "libciphora-dev holds the header, the link, the static library, CMake and pkg-config files" \
+  test -f "$root/usr/include/ciphora/ciphora.h" -a -L "$libdir/libciphora.so" -a -f "$libdir/libciphora.a" \
+  -a -f "$libdir/cmake/Ciphora/CiphoraConfig.cmake" -a -f "$libdir/pkgconfig/ciphora.pc"
+check "libciphora-dev needs this very libciphora1" \
+  sh -c "dpkg-deb -f '$work'/packages/libciphora-dev_*.deb Depends | grep -q 'libciphora1 (= $version)'"
 check "ciphora depends on the C++ runtime" sh -c "dpkg-deb -f '$work'/packages/ciphora_*.deb Depends | grep -q 'libstdc++6'"
 if ((${#emulator[@]} > 0)); then
   architecture=$(dpkg-deb -f "$work"/packages/ciphora_*.deb Architecture)
