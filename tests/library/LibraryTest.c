@@ -217,8 +217,10 @@ static void TextsAndVersion(void) {
     CHECK(strcmp(ciphora_version(), CIPHORA_EXPECTED_VERSION) == 0);
 }
 
+/* The folder given, else the system's folder for temporary files. */
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    const char* folder = argc > 1 ? argv[1] : getenv("TEMP");
+    if (folder == NULL) {
         fprintf(stderr, "usage: %s WRITABLE_FOLDER\n", argv[0]);
         return 2;
     }
@@ -227,7 +229,7 @@ int main(int argc, char** argv) {
     EncipheringGivesTheProgramsBytes();
     DecipheringIsLenient();
     StreamsGiveTheOneCallBytes();
-    FilesAsTheProgramWritesThem(argv[1]);
+    FilesAsTheProgramWritesThem(folder);
     TextsAndVersion();
     printf("%d failure(s)\n", failures);
     return failures == 0 ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -33,7 +33,8 @@ check "completions where bash, zsh and fish look" test -s "$root/usr/share/bash-
   -a -s "$root/usr/share/zsh/vendor-completions/_ciphora" -a -s "$root/usr/share/fish/vendor_completions.d/ciphora.fish"
 check "the README and the licence" test -s "$root/usr/share/doc/ciphora/README.md" -a -s "$root/usr/share/doc/ciphora/LICENSE"
 
-libdir=$(ls -d "$root"/usr/lib/*-linux-gnu 2>/dev/null | head -n 1)
+libdir=$(dirname "$(find "$root/usr/lib" -name libciphora.so.1 | head -n 1)")
+check "the libraries lie in the folder of their architecture" sh -c "case '$libdir' in */usr/lib/*-linux-gnu) ;; *) exit 1 ;; esac"
 check "libciphora1 holds the shared library by its SONAME" test -L "$libdir/libciphora.so.1"
 check "libciphora-dev holds the header, the link, the static library, CMake and pkg-config files" \
   test -f "$root/usr/include/ciphora/ciphora.h" -a -L "$libdir/libciphora.so" -a -f "$libdir/libciphora.a" \
