@@ -40,11 +40,15 @@ Outcome InPieces(const ciphora_key& key, int direction, const std::uint8_t* inpu
         const std::size_t piece = std::min<std::size_t>(size - at, sizeCount > 0 ? sizes[turn % sizeCount] + 1 : 1);
         const std::size_t bound = ciphora_stream_feed_bound(stream, piece);
         std::vector<char> out(bound);
-        // Too little room takes nothing, and says what is needed.
-        if (bound > 0 &&
-            ciphora_stream_feed(stream, input + at, piece, out.data(), 0, &written) == CIPHORA_ERROR_CAPACITY)
+        // No room at all: a piece that gives nothing is taken, any other
+        // is refused whole, with what it needs said.
+        const int probed = ciphora_stream_feed(stream, input + at, piece, out.data(), 0, &written);
+        if (probed == CIPHORA_ERROR_CAPACITY) {
             FUZZ_CHECK(written > 0 && written <= bound);
-        FUZZ_CHECK(ciphora_stream_feed(stream, input + at, piece, out.data(), out.size(), &written) == CIPHORA_OK);
+            FUZZ_CHECK(ciphora_stream_feed(stream, input + at, piece, out.data(), out.size(), &written) == CIPHORA_OK);
+        } else {
+            FUZZ_CHECK(probed == CIPHORA_OK && written == 0);
+        }
         FUZZ_CHECK(written <= bound);
         outcome.bytes.insert(outcome.bytes.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(written));
         at += piece;

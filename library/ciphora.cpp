@@ -5,7 +5,6 @@
 #include "ciphora/ciphora.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -222,7 +221,7 @@ int ciphora_decipher(const ciphora_key* key, const char* cipher, size_t size, vo
         if (total == 0 && size > 0) return CIPHORA_ERROR_NO_CIPHER_TEXT;
         if (!Fits(total, capacity, written)) return CIPHORA_ERROR_CAPACITY;
         if (total > 0 && out == nullptr) return CIPHORA_ERROR_ARGUMENT;
-        std::memcpy(static_cast<Byte*>(out) + direct, rest.data(), rest.size());
+        std::copy(rest.begin(), rest.end(), static_cast<char*>(out) + direct);
         ReleaseScratch(rest);
         *written = total;
         if (reduced_codes != nullptr) *reduced_codes = reduced.Count();
@@ -268,7 +267,7 @@ int ciphora_stream_feed(ciphora_stream* stream, const void* input, size_t size, 
         std::string plain;
         plain.reserve(needed);
         stream->decoder->Feed(bytes, size, plain);
-        std::memcpy(out, plain.data(), plain.size());
+        std::copy(plain.begin(), plain.end(), static_cast<char*>(out));
         stream->taken += size;
         stream->plainLength += plain.size();
         *written = plain.size();
@@ -295,7 +294,7 @@ int ciphora_stream_finish(ciphora_stream* stream, void* out, size_t capacity, si
             return CIPHORA_ERROR_NO_CIPHER_TEXT;
         if (!Fits(ending.size(), capacity, written)) return CIPHORA_ERROR_CAPACITY;
         if (!ending.empty() && out == nullptr) return CIPHORA_ERROR_ARGUMENT;
-        std::memcpy(out, ending.data(), ending.size());
+        std::copy(ending.begin(), ending.end(), static_cast<char*>(out));
         *written = ending.size();
         if (reduced_codes != nullptr) *reduced_codes = stream->reduced.Count();
         stream->finished = true;

@@ -14,6 +14,8 @@ targets=("$@")
 cmake --preset fuzz -S "$root" >/dev/null
 cmake --build "$root/build-fuzz" -j "$(nproc)"
 
+# Undefined behaviour is a fault like a crash.
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for target in "${targets[@]}"; do
