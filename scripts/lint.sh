@@ -17,7 +17,7 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 echo "== clang-tidy"
 export WINEDEBUG=-all WINEPREFIX="$root/build-windows/wine"
 cmake --preset release >/dev/null
-run-clang-tidy -quiet -j "$(nproc)" -p build "^$root/(support|cipher|main|reader|bench|benchmarks|tests)/"
+run-clang-tidy -quiet -j "$(nproc)" -p build "^$root/(support|cipher|main|library|reader|bench|benchmarks|tests)/"
 
 cmake --preset fuzz -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 run-clang-tidy -quiet -j "$(nproc)" -p build-fuzz "^$root/fuzz/"

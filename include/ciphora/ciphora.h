@@ -110,8 +110,8 @@ CIPHORA_API size_t ciphora_stream_feed_bound(const ciphora_stream* stream, size_
 /* Takes the next size bytes of the text and writes what they give to out.
  * With too little capacity nothing is taken or written, and
  * CIPHORA_ERROR_CAPACITY gives the size needed in *written. */
-CIPHORA_API int ciphora_stream_feed(ciphora_stream* stream, const void* input, size_t size, void* out,
-                                    size_t capacity, size_t* written);
+CIPHORA_API int ciphora_stream_feed(ciphora_stream* stream, const void* input, size_t size, void* out, size_t capacity,
+                                    size_t* written);
 
 /* Ends the text and writes what its end gives: the CR LF after a short last
  * line when enciphering, a last code of one or two digits when deciphering

@@ -10,7 +10,7 @@ static int failures = 0;
 #define CHECK(condition)                                                   \
     do {                                                                   \
         if (!(condition)) {                                                \
-            fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); \
+            (void)fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); \
             ++failures;                                                    \
         }                                                                  \
     } while (0)
@@ -39,7 +39,7 @@ static void KeysAreReadAsTheProgramReadsThem(void) {
     ciphora_key key;
     size_t i;
     for (i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        memset(&key, 0, sizeof key);
+        (void)memset(&key, 0, sizeof key);
         CHECK(ciphora_key_parse(cases[i].text, &key) == cases[i].result);
         if (cases[i].result == CIPHORA_OK) CHECK(key.values[0] != 0);
     }
@@ -64,14 +64,14 @@ static void EncipheringGivesTheProgramsBytes(void) {
     const ciphora_key key = Key();
     char out[64];
     size_t written = 0;
-    memset(out, 'x', sizeof out);
+    (void)memset(out, 'x', sizeof out);
     CHECK(ciphora_encipher(&key, kLetter, strlen(kLetter), out, sizeof out, &written) == CIPHORA_OK);
     CHECK(written == strlen(kLetterCipher));
     CHECK(memcmp(out, kLetterCipher, written) == 0);
     CHECK(out[written] == 'x');
 
     /* Too little room: nothing written, the size needed said. */
-    memset(out, 'x', sizeof out);
+    (void)memset(out, 'x', sizeof out);
     CHECK(ciphora_encipher(&key, kLetter, strlen(kLetter), out, 10, &written) == CIPHORA_ERROR_CAPACITY);
     CHECK(written == strlen(kLetterCipher));
     CHECK(out[0] == 'x');
@@ -100,7 +100,7 @@ static void DecipheringIsLenient(void) {
     CHECK(written == 2 && reduced == 2);
 
     /* Too little room, no code at all, nothing at all. */
-    memset(plain, 'x', sizeof plain);
+    (void)memset(plain, 'x', sizeof plain);
     CHECK(ciphora_decipher(&key, kLetterCipher, strlen(kLetterCipher), plain, 3, &written, NULL) ==
           CIPHORA_ERROR_CAPACITY);
     CHECK(written == strlen(kLetter) && plain[0] == 'x');
@@ -169,7 +169,7 @@ static void StreamsGiveTheOneCallBytes(void) {
 static int WriteFile(const char* path, const char* text) {
     FILE* file = fopen(path, "wb");
     if (!file) return 0;
-    fputs(text, file);
+    (void)fputs(text, file);
     return fclose(file) == 0;
 }
 
@@ -178,7 +178,7 @@ static size_t ReadFile(const char* path, char* buffer, size_t size) {
     size_t got;
     if (!file) return 0;
     got = fread(buffer, 1, size, file);
-    fclose(file);
+    (void)fclose(file);
     return got;
 }
 
@@ -188,10 +188,10 @@ static void FilesAsTheProgramWritesThem(const char* folder) {
     char plainPath[1024], cipherPath[1024], missing[1024], nowhere[1024], buffer[256];
     size_t got;
     uint64_t reduced = 99;
-    snprintf(plainPath, sizeof plainPath, "%s/letter.txt", folder);
-    snprintf(cipherPath, sizeof cipherPath, "%s/letter.cph", folder);
-    snprintf(missing, sizeof missing, "%s/no such file", folder);
-    snprintf(nowhere, sizeof nowhere, "%s/no such folder/out", folder);
+    (void)snprintf(plainPath, sizeof plainPath, "%s/letter.txt", folder);
+    (void)snprintf(cipherPath, sizeof cipherPath, "%s/letter.cph", folder);
+    (void)snprintf(missing, sizeof missing, "%s/no such file", folder);
+    (void)snprintf(nowhere, sizeof nowhere, "%s/no such folder/out", folder);
     CHECK(WriteFile(plainPath, kLetter));
     CHECK(ciphora_encipher_file(&key, plainPath, cipherPath) == CIPHORA_OK);
     got = ReadFile(cipherPath, buffer, sizeof buffer);
@@ -206,8 +206,8 @@ static void FilesAsTheProgramWritesThem(const char* folder) {
     CHECK(ciphora_decipher_file(&key, plainPath, plainPath, NULL) == CIPHORA_ERROR_NO_CIPHER_TEXT);
     got = ReadFile(plainPath, buffer, sizeof buffer);
     CHECK(got == strlen(kLetter) && memcmp(buffer, kLetter, got) == 0);
-    remove(plainPath);
-    remove(cipherPath);
+    (void)remove(plainPath);
+    (void)remove(cipherPath);
 }
 
 static void TextsAndVersion(void) {
@@ -221,7 +221,7 @@ static void TextsAndVersion(void) {
 int main(int argc, char** argv) {
     const char* folder = argc > 1 ? argv[1] : getenv("TEMP");
     if (folder == NULL) {
-        fprintf(stderr, "usage: %s WRITABLE_FOLDER\n", argv[0]);
+        (void)fprintf(stderr, "usage: %s WRITABLE_FOLDER\n", argv[0]);
         return 2;
     }
     KeysAreReadAsTheProgramReadsThem();
@@ -231,6 +231,6 @@ int main(int argc, char** argv) {
     StreamsGiveTheOneCallBytes();
     FilesAsTheProgramWritesThem(folder);
     TextsAndVersion();
-    printf("%d failure(s)\n", failures);
+    (void)printf("%d failure(s)\n", failures);
     return failures == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }

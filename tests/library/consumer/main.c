@@ -12,6 +12,6 @@ int main(void) {
     if (ciphora_encipher(&key, plain, strlen(plain), cipher, sizeof cipher, &cipherSize) != CIPHORA_OK) return 1;
     if (ciphora_decipher(&key, cipher, cipherSize, back, sizeof back, &backSize, NULL) != CIPHORA_OK) return 1;
     if (backSize != strlen(plain) || memcmp(back, plain, backSize) != 0) return 1;
-    printf("libciphora %s: %.*s", ciphora_version(), (int)cipherSize, cipher);
+    (void)printf("libciphora %s: %.*s", ciphora_version(), (int)cipherSize, cipher);
     return 0;
 }
