@@ -18,7 +18,7 @@ chart=$(realpath -m "${3:-$root/docs/performance.svg}")
 build="$root/build"
 
 "$root/scripts/install-deps.sh" openssl time bc gnuplot-nox
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset release -S "$root" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target ciphora ciphora-floor >/dev/null
 
 work=$(mktemp -d /dev/shm/ciphora-compare.XXXXXX)

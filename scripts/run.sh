@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 key=${1:-117032209004188}
 
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset release -S "$root" >/dev/null
 cmake --build "$root/build" -j "$(nproc)" --target ciphora >/dev/null
 
 here="$root/build/main"

@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 "$root/scripts/install-deps.sh" xvfb xauth fonts-dejavu-core
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset release -S "$root" >/dev/null
 cmake --build "$root/build" -j "$(nproc)" --target ciphora-bench >/dev/null
 
 drives=$(mktemp -d)
