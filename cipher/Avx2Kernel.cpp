@@ -324,6 +324,8 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
 
 }  // namespace
 
+static_assert(kStepCodesMultiple % kCodesPerLine == 0, "a line is a step");
+static_assert(kBatchCodes % 32 == 0, "a batch is whole vectors");
 const VectorKernel kKernel{kCodesPerLine, EncipherLines, DecipherLines};
 
 }  // namespace ciphora::avx2

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "CipherText.h"
 #include "KeyRuns.h"
 
 namespace ciphora::avx512 {
@@ -201,6 +202,8 @@ CIPHORA_AVX512 std::size_t DecipherGroups(const DecipherRun& run, const Byte* te
 
 }  // namespace
 
+static_assert(kGroupCodes % kCodesPerLine == 0 && kStepCodesMultiple % kGroupCodes == 0, "a group is whole lines");
+static_assert(kGroupBytes == SpanCipherSize(0, kGroupCodes), "a group's bytes are its lines'");
 const VectorKernel kKernel{kGroupCodes, EncipherGroups, DecipherGroups};
 
 }  // namespace ciphora::avx512

@@ -7,7 +7,7 @@
 namespace ciphora {
 
 // Deciphering blocks side by side. A worker reads its block as if only
-// canonical lines (60 digits and CR LF, every code at most 255) came before
+// canonical lines (CipherText.h) came before
 // it, which puts the block's first code at a known index. The blocks are
 // written in order for as long as each written one confirms that assumption
 // for the next; from the first that does not, the text is read in one pass.

@@ -1,6 +1,7 @@
 #include "CipherKernel.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <stdexcept>
 
@@ -82,6 +83,8 @@ CipherKernel::DecipherColumns CipherKernel::DecipherColumnsOfRun(std::uint64_t p
 }
 
 void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out) const {
+    assert(first % kCodesPerLine == 0 && "steps start at a line start");
+    assert(steps * vector_->stepCodes <= key_runs::LeftWithTail(first + 1) && "steps lie in one run of C3..C5");
     const EncipherColumns columns = EncipherColumnsOfRun(first + 1);
     const EncipherRun run{encipher_[0].data(),     encipher_[1].data(), columns.fromStage1.data(),
                           columns.hundreds.data(), columns.tens.data(), columns.ones.data(),
@@ -91,6 +94,7 @@ void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint
 
 std::size_t CipherKernel::DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first,
                                         Byte* plain) const {
+    assert(steps * vector_->stepCodes <= key_runs::LeftWithTail(first + 1) && "steps lie in one run of C3..C5");
     // A step needs at least its lines; the path may want more to read.
     if (size < SpanCipherSize(0, vector_->stepCodes)) return 0;
     const DecipherColumns columns = DecipherColumnsOfRun(first + 1);

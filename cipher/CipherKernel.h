@@ -27,10 +27,10 @@ public:
     // the 0-based index `first`, one plain byte per code.
     void Decipher(const Byte* codes, std::size_t count, std::uint64_t first, Byte* plain) const;
 
-    // Deciphers the canonical lines at the start of `text` (60 digits and
-    // CR LF each, every code at most 255), as many as follow one another and
-    // `maxCodes` allows; the first code has the index `first`. Returns the
-    // number of codes deciphered, 20 for every 62 bytes.
+    // Deciphers the canonical lines (CipherText.h) at the start of `text`, as
+    // many as follow one another and `maxCodes` allows; the first code has
+    // the index `first`. Returns the number of codes deciphered, 20 for every
+    // 62 bytes.
     std::size_t DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first, std::uint64_t maxCodes,
                                        Byte* plain) const;
 

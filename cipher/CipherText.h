@@ -11,6 +11,11 @@ inline constexpr std::uint64_t kCodesPerLine = 20;
 inline constexpr std::uint64_t kDigitsPerCode = 3;
 inline constexpr std::uint64_t kLineLength = kCodesPerLine * kDigitsPerCode + 2;
 
+// A canonical line is a full line as the cipher writes it: kLineLength bytes,
+// twenty codes of three ASCII digits each reading 000 to 255, then CR LF. The
+// fast paths of deciphering read canonical lines only; anything else is read
+// the lenient way (CipherTextDecoder).
+
 // Bytes that the codes with 0-based indexes first .. first + count - 1 take,
 // with the CR LF that follows each code ending a line (the final CR LF after a
 // short last line is not included).

@@ -39,8 +39,8 @@ public:
     // when the text's whole length `totalLength` has room for it.
     void Finish(std::string& plain, std::uint64_t totalLength);
 
-    // Whether anything so far was read other than as canonical lines (60
-    // digits and CR LF, every code at most 255).
+    // Whether anything so far was read other than as canonical lines
+    // (CipherText.h).
     bool Deviated() const { return deviated_; }
 
     // The digits of a code begun but not yet complete (0, 1 or 2): the

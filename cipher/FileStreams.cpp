@@ -10,6 +10,7 @@
 #include "BlockTrust.h"
 #include "CipherText.h"
 #include "EncipherYields.h"
+#include "VectorKernel.h"
 #include "WorkerPool.h"
 #include "support/LargeMemory.h"
 
@@ -52,6 +53,8 @@ std::size_t EncipherBlock(const CipherKernel& kernel, PlainSlot& slot, std::uint
 }
 
 static_assert(kCipherBlock % kLineLength == 0, "every block but the last starts at a line start");
+static_assert(kPlainBlock % kStepCodesMultiple == 0, "a block of plain text holds whole vector steps");
+static_assert(kCipherBlock % SpanCipherSize(0, kStepCodesMultiple) == 0, "a block of cipher text holds whole steps");
 
 struct CipherSlot {
     LargeBuffer cipher = LargeBuffer(kCipherBlock);

@@ -187,6 +187,8 @@ bool ParseLine(const Byte* text, Byte* codes) {
     return true;
 }
 
+static_assert(kStepCodesMultiple % kCodesPerLine == 0, "a line is a step");
+static_assert(kBatchCodes % kLanes == 0, "a batch is whole vectors");
 const VectorKernel kKernel{kCodesPerLine, EncipherLines, DecipherLines};
 
 }  // namespace ciphora::neon

@@ -30,18 +30,23 @@ struct DecipherRun {
     Byte key2;
 };
 
+// Every vector path's step divides this many codes, so that a block of a
+// multiple of it holds whole steps of any path.
+inline constexpr std::size_t kStepCodesMultiple = 60;
+
 // One vector path of the cipher kernel: the codes it takes at once from a
 // line start (a step), and its two directions. Both are given steps that lie
-// in one run of C3..C5 and start at a line start: `first`, the 0-based index
-// of the first code, is a multiple of 20.
+// in one run of C3..C5; `first` is the 0-based index of the first code. The
+// plain text of enciphering starts a line (`first` is a multiple of 20); the
+// cipher text of deciphering starts with a line of its own, whatever `first`.
 struct VectorKernel {
     std::size_t stepCodes;  // a multiple of 20
 
     // Enciphers `steps` whole steps of plain text into their canonical lines.
     void (*encipherSteps)(const EncipherRun& run, const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out);
 
-    // Deciphers up to `steps` steps of canonical lines (60 digits and CR LF
-    // each, every code at most 255) among the `size` bytes of `text`; stops at
+    // Deciphers up to `steps` steps of canonical lines (CipherText.h) among
+    // the `size` bytes of `text`; stops at
     // the first step that is not all canonical or would read past `size`, and
     // returns the steps deciphered.
     std::size_t (*decipherSteps)(const DecipherRun& run, const Byte* text, std::size_t size, std::size_t steps,
