@@ -178,8 +178,8 @@ size_t ciphora_deciphered_bound(size_t cipher_size) { return cipher_size / kDigi
 
 int ciphora_encipher(const ciphora_key* key, const void* plain, size_t size, char* out, size_t capacity,
                      size_t* written) {
-    if (key == nullptr || written == nullptr || (plain == nullptr && size > 0) || !IsValidKey(*key))
-        return key != nullptr && !IsValidKey(*key) ? CIPHORA_ERROR_KEY : CIPHORA_ERROR_ARGUMENT;
+    if (key == nullptr || written == nullptr || (plain == nullptr && size > 0)) return CIPHORA_ERROR_ARGUMENT;
+    if (!IsValidKey(*key)) return CIPHORA_ERROR_KEY;
     const std::size_t needed = ciphora_enciphered_size(size);
     if (needed == SIZE_MAX) return CIPHORA_ERROR_ARGUMENT;
     if (!Fits(needed, capacity, written)) return CIPHORA_ERROR_CAPACITY;
