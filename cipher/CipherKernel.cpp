@@ -75,11 +75,14 @@ CipherKernel::EncipherColumns CipherKernel::EncipherColumnsOfRun(std::uint64_t p
     return columns;
 }
 
-CipherKernel::DecipherColumns CipherKernel::DecipherColumnsOfRun(std::uint64_t position) const {
-    DecipherColumns columns;
-    columns.inverseTail = DecipherTail(schedule_.At(position));
-    for (int code = 0; code < 256; ++code) columns.toStage1[code] = decipher_[1][columns.inverseTail[code]];
-    return columns;
+const CipherKernel::DecipherTables& CipherKernel::DecipherTablesOfRun(std::uint64_t position,
+                                                                      DecipherTables& tables) const {
+    const std::uint64_t run = key_runs::C3Advances(position);
+    if (tables.run_ == run) return tables;
+    tables.inverseTail_ = DecipherTail(schedule_.At(position));
+    for (int code = 0; code < 256; ++code) tables.toStage1_[code] = decipher_[1][tables.inverseTail_[code]];
+    tables.run_ = run;
+    return tables;
 }
 
 void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out) const {
@@ -93,13 +96,13 @@ void CipherKernel::EncipherSteps(const Byte* plain, std::size_t steps, std::uint
 }
 
 std::size_t CipherKernel::DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first,
-                                        Byte* plain) const {
+                                        Byte* plain, DecipherTables& tables) const {
     assert(steps * vector_->stepCodes <= key_runs::LeftWithTail(first + 1) && "steps lie in one run of C3..C5");
     // A step needs at least its lines; the path may want more to read.
     if (size < SpanCipherSize(0, vector_->stepCodes)) return 0;
-    const DecipherColumns columns = DecipherColumnsOfRun(first + 1);
-    const DecipherRun run{decipher_[0].data(),     decipher_[1].data(), columns.inverseTail.data(),
-                          columns.toStage1.data(), key_.values[0],      key_.values[1]};
+    const DecipherTables& folded = DecipherTablesOfRun(first + 1, tables);
+    const DecipherRun run{decipher_[0].data(),     decipher_[1].data(), folded.inverseTail_.data(),
+                          folded.toStage1_.data(), key_.values[0],      key_.values[1]};
     return vector_->decipherSteps(run, text, size, steps, first, plain);
 }
 
@@ -165,15 +168,16 @@ Byte* CipherKernel::EncipherScalar(const Byte* plain, std::size_t count, std::ui
 }
 
 void CipherKernel::Decipher(const Byte* codes, std::size_t count, std::uint64_t first, Byte* plain) const {
+    DecipherTables tables;
+    Decipher(codes, count, first, plain, tables);
+}
+
+void CipherKernel::Decipher(const Byte* codes, std::size_t count, std::uint64_t first, Byte* plain,
+                            DecipherTables& tables) const {
     std::uint64_t position = first + 1;
-    Column tail{};
-    std::uint64_t tailRun = ~std::uint64_t{0};
     while (count > 0) {
         const StageOffsets offsets = schedule_.At(position);
-        if (key_runs::C3Advances(position) != tailRun) {
-            tail = DecipherTail(offsets);
-            tailRun = key_runs::C3Advances(position);
-        }
+        const Column& tail = DecipherTablesOfRun(position, tables).inverseTail_;
         const std::size_t run =
             static_cast<std::size_t>(std::min<std::uint64_t>(count, key_runs::LeftWithC2(position)));
         Byte c1 = offsets.values[0];
@@ -202,7 +206,7 @@ bool CipherKernel::ParseCanonicalLine(const Byte* text, Byte* codes) {
 }
 
 std::size_t CipherKernel::DecipherCanonicalLinesScalar(const Byte* text, std::size_t lines, std::uint64_t first,
-                                                       Byte* plain) const {
+                                                       Byte* plain, DecipherTables& tables) const {
     constexpr std::size_t kBatchLines = 256;
     std::array<Byte, kBatchLines * kCodesPerLine> codes;
     std::size_t done = 0;
@@ -212,7 +216,8 @@ std::size_t CipherKernel::DecipherCanonicalLinesScalar(const Byte* text, std::si
         while (parsed < batch &&
                ParseCanonicalLine(text + (done + parsed) * kLineLength, codes.data() + parsed * kCodesPerLine))
             ++parsed;
-        Decipher(codes.data(), parsed * kCodesPerLine, first + done * kCodesPerLine, plain + done * kCodesPerLine);
+        Decipher(codes.data(), parsed * kCodesPerLine, first + done * kCodesPerLine, plain + done * kCodesPerLine,
+                 tables);
         done += parsed;
         if (parsed < batch) break;
     }
@@ -221,6 +226,12 @@ std::size_t CipherKernel::DecipherCanonicalLinesScalar(const Byte* text, std::si
 
 std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first,
                                                  std::uint64_t maxCodes, Byte* plain) const {
+    DecipherTables tables;
+    return DecipherCanonicalLines(text, size, first, maxCodes, plain, tables);
+}
+
+std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first,
+                                                 std::uint64_t maxCodes, Byte* plain, DecipherTables& tables) const {
     const std::size_t step = vector_ == nullptr ? 0 : vector_->stepCodes;
     std::size_t done = 0;
     for (;;) {
@@ -229,7 +240,7 @@ std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t s
             const std::uint64_t inRun = std::min(codesLeft, key_runs::LeftWithTail(first + done + 1));
             const std::size_t steps = static_cast<std::size_t>(inRun / step);
             if (steps > 0) {
-                const std::size_t deciphered = DecipherSteps(text, size, steps, first + done, plain);
+                const std::size_t deciphered = DecipherSteps(text, size, steps, first + done, plain, tables);
                 const std::size_t codes = deciphered * step;
                 text += SpanCipherSize(0, codes);
                 size -= SpanCipherSize(0, codes);
@@ -243,7 +254,7 @@ std::size_t CipherKernel::DecipherCanonicalLines(const Byte* text, std::size_t s
         std::size_t lines =
             static_cast<std::size_t>(std::min<std::uint64_t>(size / kLineLength, codesLeft / kCodesPerLine));
         if (step > 0) lines = std::min(lines, step / kCodesPerLine);
-        const std::size_t parsed = DecipherCanonicalLinesScalar(text, lines, first + done, plain);
+        const std::size_t parsed = DecipherCanonicalLinesScalar(text, lines, first + done, plain, tables);
         text += parsed * kLineLength;
         size -= parsed * kLineLength;
         plain += parsed * kCodesPerLine;

@@ -23,9 +23,12 @@ public:
     // a line (SpanCipherSize bytes). Returns the end of what was written.
     Byte* Encipher(const Byte* plain, std::size_t count, std::uint64_t first, Byte* out) const;
 
+    class DecipherTables;
+
     // Deciphers `count` codes (each already reduced to 0..255) whose first has
     // the 0-based index `first`, one plain byte per code.
     void Decipher(const Byte* codes, std::size_t count, std::uint64_t first, Byte* plain) const;
+    void Decipher(const Byte* codes, std::size_t count, std::uint64_t first, Byte* plain, DecipherTables& tables) const;
 
     // Deciphers the canonical lines (CipherText.h) at the start of `text`, as
     // many as follow one another and `maxCodes` allows; the first code has
@@ -33,6 +36,8 @@ public:
     // 62 bytes.
     std::size_t DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first, std::uint64_t maxCodes,
                                        Byte* plain) const;
+    std::size_t DecipherCanonicalLines(const Byte* text, std::size_t size, std::uint64_t first, std::uint64_t maxCodes,
+                                       Byte* plain, DecipherTables& tables) const;
 
     // Reads the 20 codes of a canonical line (62 bytes); false when it is not
     // one.
@@ -41,30 +46,42 @@ public:
 private:
     using Column = std::array<Byte, 256>;
 
+public:
+    // The tables folded for the run of positions (KeyRuns.h) deciphered last.
+    // Whoever deciphers a text in many pieces keeps one, so that they are
+    // folded once per run rather than once per piece. Each thread needs its
+    // own; one holds this kernel's tables only.
+    class DecipherTables {
+    private:
+        friend class CipherKernel;
+        static constexpr std::uint64_t kNoRun = ~std::uint64_t{0};
+        std::uint64_t run_ = kNoRun;
+        Column inverseTail_{};  // a code back through stages 4..2
+        Column toStage1_{};     // a code back through stages 4..1
+    };
+
+private:
     // The tables of one run of positions with the same counters C3..C5, for
     // the vector steps of either direction.
     struct EncipherColumns {
         Column fromStage1;            // the code of a value entering stage 1
         Column hundreds, tens, ones;  // the code's digits of a value entering stage 2
     };
-    struct DecipherColumns {
-        Column inverseTail;  // a code back through stages 4..2
-        Column toStage1;     // a code back through stages 4..1
-    };
     EncipherColumns EncipherColumnsOfRun(std::uint64_t position) const;
-    DecipherColumns DecipherColumnsOfRun(std::uint64_t position) const;
+    // The tables of the run of `position`, folded unless `tables` holds them.
+    const DecipherTables& DecipherTablesOfRun(std::uint64_t position, DecipherTables& tables) const;
 
     // Enciphers `steps` vector steps, all in the run of C3..C5 of `first`.
     void EncipherSteps(const Byte* plain, std::size_t steps, std::uint64_t first, Byte* out) const;
     // Deciphers up to `steps` vector steps of canonical lines within `size`
     // bytes, all in the run of `first`; returns the steps deciphered.
-    std::size_t DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first,
-                              Byte* plain) const;
+    std::size_t DecipherSteps(const Byte* text, std::size_t size, std::size_t steps, std::uint64_t first, Byte* plain,
+                              DecipherTables& tables) const;
 
     Byte* EncipherScalar(const Byte* plain, std::size_t count, std::uint64_t first, Byte* out) const;
     // Deciphers up to `lines` canonical lines; returns how many there were.
-    std::size_t DecipherCanonicalLinesScalar(const Byte* text, std::size_t lines, std::uint64_t first,
-                                             Byte* plain) const;
+    std::size_t DecipherCanonicalLinesScalar(const Byte* text, std::size_t lines, std::uint64_t first, Byte* plain,
+                                             DecipherTables& tables) const;
 
     // The last three stages, fixed for every run of 65536 positions that
     // share the counters C3..C5, folded into one table.

@@ -9,18 +9,7 @@ namespace ciphora {
 
 namespace {
 constexpr std::size_t kBatch = 4096;
-// Canonical lines are taken in pieces of at most this many bytes, so that the
-// output never grows far beyond what they give.
-constexpr std::size_t kFirstPiece = kLineLength * 3;
-constexpr std::size_t kLargestPiece = kLineLength * 16384;
 constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
-
-// Only a piece that starts with a canonical line is worth handing to the
-// kernel.
-bool StartsCanonical(const Byte* text) {
-    Byte codes[kCodesPerLine];
-    return CipherKernel::ParseCanonicalLine(text, codes);
-}
 
 bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 }  // namespace
@@ -33,29 +22,6 @@ CipherTextDecoder::CipherTextDecoder(const CipherKernel& kernel, std::uint64_t c
     pending_.reserve(kBatch);
 }
 
-std::size_t CipherTextDecoder::FeedCanonicalLines(const Byte* input, std::size_t size, std::string& plain) {
-    Flush(plain);
-    std::size_t consumed = 0;
-    // The pieces grow while the lines stay canonical, so that text that is
-    // canonical only here and there costs little.
-    for (std::size_t piece = kFirstPiece;; piece = std::min(2 * piece, kLargestPiece)) {
-        const std::size_t chunk = std::min(size - consumed, piece);
-        const Byte* line = input + consumed;
-        if (chunk < kLineLength || !StartsCanonical(line)) break;
-        const std::size_t lines = chunk / kLineLength;
-        const std::size_t start = plain.size();
-        plain.resize(start + lines * kCodesPerLine);
-        const std::size_t codes = kernel_.DecipherCanonicalLines(line, chunk, codesRead_, kNoLimit,
-                                                                 reinterpret_cast<Byte*>(plain.data() + start));
-        plain.resize(start + codes);
-        codesRead_ += codes;
-        firstPending_ += codes;
-        consumed += codes / kCodesPerLine * kLineLength;
-        if (codes < lines * kCodesPerLine) break;
-    }
-    return consumed;
-}
-
 void CipherTextDecoder::CompleteCode(int value) {
     while (value > 255) {
         onReduction_(value, codesRead_ + 1);
@@ -65,29 +31,44 @@ void CipherTextDecoder::CompleteCode(int value) {
     pending_.push_back(static_cast<Byte>(value));
 }
 
-void CipherTextDecoder::Flush(std::string& plain) {
-    if (pending_.empty()) return;
-    const std::size_t start = plain.size();
-    plain.resize(start + pending_.size());
-    kernel_.Decipher(pending_.data(), pending_.size(), firstPending_, reinterpret_cast<Byte*>(plain.data() + start));
+Byte* CipherTextDecoder::Flush(Byte* plain) {
+    if (pending_.empty()) return plain;
+    kernel_.Decipher(pending_.data(), pending_.size(), firstPending_, plain, tables_);
     firstPending_ += pending_.size();
+    plain += pending_.size();
     pending_.clear();
+    return plain;
 }
 
 void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& plain) {
+    const std::size_t start = plain.size();
+    plain.resize(start + PlainRoom(size));
+    plain.resize(start + Feed(input, size, reinterpret_cast<Byte*>(plain.data() + start)));
+}
+
+std::size_t CipherTextDecoder::Feed(const Byte* input, std::size_t size, Byte* plain) {
+    Byte* const start = plain;
     std::size_t i = 0;
     while (i < size) {
         if (AtCanonicalStart()) {
-            i += FeedCanonicalLines(input + i, size - i, plain);
-            // What follows, if anything, is read digit by digit to the end of its line.
-            atLineStart_ = false;
+            // Canonical lines go straight through the kernel; what follows
+            // them in this piece, if anything, is read digit by digit to the
+            // end of its line. A piece that ends with them ends at a line start.
+            plain = Flush(plain);
+            const std::size_t codes =
+                kernel_.DecipherCanonicalLines(input + i, size - i, codesRead_, kNoLimit, plain, tables_);
+            codesRead_ += codes;
+            firstPending_ += codes;
+            plain += codes;
+            i += static_cast<std::size_t>(SpanCipherSize(0, codes));
+            atLineStart_ = i == size;
             continue;
         }
         deviated_ = true;
         if (partial_.Empty() && i + 3 <= size && IsDigit(input[i]) && IsDigit(input[i + 1]) && IsDigit(input[i + 2])) {
             CompleteCode((input[i] - '0') * 100 + (input[i + 1] - '0') * 10 + (input[i + 2] - '0'));
             i += 3;
-            if (pending_.size() == kBatch) Flush(plain);
+            if (pending_.size() == kBatch) plain = Flush(plain);
             continue;
         }
         const Byte c = input[i++];
@@ -97,18 +78,23 @@ void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& p
         }
         if (partial_.Add(c)) {
             CompleteCode(partial_.Take());
-            if (pending_.size() == kBatch) Flush(plain);
+            if (pending_.size() == kBatch) plain = Flush(plain);
         }
     }
-    Flush(plain);
+    return static_cast<std::size_t>(Flush(plain) - start);
 }
 
 void CipherTextDecoder::Finish(std::string& plain, std::uint64_t totalLength) {
+    Byte last = 0;
+    if (Finish(&last, totalLength) > 0) plain.push_back(static_cast<char>(last));
+}
+
+std::size_t CipherTextDecoder::Finish(Byte* plain, std::uint64_t totalLength) {
     const bool hasRoom = kDigitsPerCode * (codesRead_ + 1) <= totalLength;
     unfinishedDigits_ = partial_.Digits();
     if (!partial_.Empty() && hasRoom) CompleteCode(partial_.Take());
     partial_ = {};
-    Flush(plain);
+    return static_cast<std::size_t>(Flush(plain) - plain);
 }
 
 }  // namespace ciphora

@@ -34,10 +34,20 @@ public:
     // Deciphers the codes that `size` more bytes of the text complete and
     // appends their characters to `plain`.
     void Feed(const Byte* input, std::size_t size, std::string& plain);
+    // The same into `plain`, which has room for PlainRoom(size) bytes;
+    // returns the bytes written.
+    std::size_t Feed(const Byte* input, std::size_t size, Byte* plain);
+    // The most characters that `size` more bytes can complete.
+    std::size_t PlainRoom(std::size_t size) const {
+        return (static_cast<std::size_t>(PartialDigits()) + size) / kDigitsPerCode;
+    }
 
     // Once all the text is fed: deciphers a last code of one or two digits
     // when the text's whole length `totalLength` has room for it.
     void Finish(std::string& plain, std::uint64_t totalLength);
+    // The same into `plain`, which has room for one byte; returns the bytes
+    // written.
+    std::size_t Finish(Byte* plain, std::uint64_t totalLength);
 
     // Whether anything so far was read other than as canonical lines
     // (CipherText.h).
@@ -79,12 +89,11 @@ private:
     // partly read.
     bool AtCanonicalStart() const { return atLineStart_ && partial_.Empty(); }
     void CompleteCode(int value);
-    void Flush(std::string& plain);
-    // Canonical lines at the start of the input, deciphered straight into
-    // `plain`; returns the bytes they took.
-    std::size_t FeedCanonicalLines(const Byte* input, std::size_t size, std::string& plain);
+    // Deciphers the pending codes into `plain`; returns its new end.
+    Byte* Flush(Byte* plain);
 
     const CipherKernel& kernel_;
+    CipherKernel::DecipherTables tables_;
     ReductionObserver onReduction_;
     std::uint64_t codesRead_ = 0;
     // Codes read but not yet deciphered, and the index of the first of them.

@@ -10,11 +10,15 @@
 
 namespace ciphora {
 
-// Texts of any size pass through the kernel in fixed-size blocks, so memory
-// stays the same whatever their size, and the result is what the string
-// operation would give on the whole text. Inputs whose size is unknown (pipes)
-// or large are split across all cores. Failures of the input raise
-// ReadFailure, failures of the output WriteFailure.
+// Texts of any size pass through the kernel in fixed-size blocks
+// (OrderedBlocks), so memory stays the same whatever their size, and the
+// result is what the string operation would give on the whole text. Inputs
+// whose size is unknown (pipes) or large are split across all cores. Each
+// conversion comes in two forms: streams, read and written in order by the
+// calling thread; and positioned ends (files of a known size, outputs that
+// can be written anywhere), which every worker reads and writes where its
+// block lies. Failures of the input raise ReadFailure, failures of the output
+// WriteFailure.
 
 // True when the file holds nothing but blanks.
 bool IsBlankFile(const ReadOnlyFile& input);
@@ -24,6 +28,8 @@ using StreamProgress = std::function<void(std::uint64_t inputDone)>;
 
 // Enciphers all that `input` holds into `output`; returns its length.
 std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
+                             const StreamProgress& progress = {});
+std::uint64_t EncipherStream(const CipherKernel& kernel, const PositionedSource& input, PositionedSink& output,
                              const StreamProgress& progress = {});
 
 // What deciphering a text came to.
@@ -40,5 +46,27 @@ struct DecipherSummary {
 DecipherSummary DecipherStream(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
                                const CipherTextDecoder::ReductionObserver& onReduction,
                                const StreamProgress& progress = {});
+DecipherSummary DecipherStream(const CipherKernel& kernel, const PositionedSource& input, PositionedSink& output,
+                               const CipherTextDecoder::ReductionObserver& onReduction,
+                               const StreamProgress& progress = {});
+
+// Both ends of a conversion as streams, each with its positioned face where
+// it has one (a file of known size; an output replaced whole).
+struct ConversionEnds {
+    ByteSource& source;
+    const PositionedSource* positionedSource;
+    ByteSink& sink;
+    PositionedSink* positionedSink;
+};
+
+// Calls `convert(input, output)` with both positioned faces when both ends
+// have one, with both streams otherwise, so that the faces' types choose the
+// conversion's form.
+template <typename Convert>
+decltype(auto) WithEnds(const ConversionEnds& ends, Convert&& convert) {
+    if (ends.positionedSource != nullptr && ends.positionedSink != nullptr)
+        return convert(*ends.positionedSource, *ends.positionedSink);
+    return convert(ends.source, ends.sink);
+}
 
 }  // namespace ciphora

@@ -11,7 +11,11 @@
 
 namespace ciphora {
 
-// A fixed set of threads that run submitted tasks in submission order.
+// A fixed set of threads that run submitted tasks. Tasks start in the order
+// submitted and finish in any order; each one's result or failure arrives
+// through the future Submit returns. The destructor lets the threads run
+// every task still queued, then joins them. OrderedBlocks is the way to use
+// it for the blocks of a text.
 class WorkerPool {
 public:
     explicit WorkerPool(unsigned threads) {

@@ -128,13 +128,16 @@ std::int32_t clsEncrypt::CipherFile(const std::string& in, const std::string& ou
         const CipherKernel kernel(tables_, *key);
         const double started = CurrentPlatform().MonotonicSeconds();
         const auto length = static_cast<double>(input.Size());
-        FileSource source(input);
+        const FileSource positioned(input);
+        FileInOrder inOrder(input);
+        const ConversionEnds ends{inOrder, &positioned, output.Sink(), output.Positioned()};
         if (direction == Direction::Encipher) {
-            EncipherStream(kernel, source, output.Sink());
+            WithEnds(ends, [&](auto& from, auto& to) { return EncipherStream(kernel, from, to); });
             stringLen_ = SaturatedLong(length);
             RecordFigures(started, length);
         } else {
-            const DecipherSummary deciphered = DecipherStream(kernel, source, output.Sink(), LogReduction);
+            const DecipherSummary deciphered =
+                WithEnds(ends, [&](auto& from, auto& to) { return DecipherStream(kernel, from, to, LogReduction); });
             stringLen_ = SaturatedLong(std::floor(length / kDigitsPerCode));
             RecordFigures(started, length / kDigitsPerCode);
             // A text without a single code is no cipher text, and an empty

@@ -104,12 +104,14 @@ struct FileInput {
         SystemFile opened = SystemFile::OpenForReading(path);
         if (opened.IsOrdinary()) {
             file.emplace(std::move(opened));
-            source = std::make_unique<FileSource>(*file);
+            positioned.emplace(*file);
+            source = std::make_unique<FileInOrder>(*file);
         } else {
             source = std::make_unique<StreamSource>(std::move(opened));
         }
     }
     std::optional<ReadOnlyFile> file;
+    std::optional<FileSource> positioned;
     std::unique_ptr<ByteSource> source;
 };
 
@@ -128,7 +130,9 @@ int ThroughFiles(const ciphora_key* key, const char* input_path, const char* out
         }
         const CipherKernel kernel = KernelOf(*key);
         OutputFile output(output_path);
-        const int result = pass(kernel, *input->source, output.Sink());
+        const ConversionEnds ends{*input->source, input->positioned ? &*input->positioned : nullptr, output.Sink(),
+                                  output.Positioned()};
+        const int result = WithEnds(ends, [&](auto& from, auto& to) { return pass(kernel, from, to); });
         if (result == CIPHORA_OK) output.Commit();
         return result;
     });
@@ -305,7 +309,7 @@ int ciphora_stream_finish(ciphora_stream* stream, void* out, size_t capacity, si
 void ciphora_stream_free(ciphora_stream* stream) { delete stream; }
 
 int ciphora_encipher_file(const ciphora_key* key, const char* input_path, const char* output_path) {
-    return ThroughFiles(key, input_path, output_path, [](const CipherKernel& kernel, ByteSource& in, ByteSink& out) {
+    return ThroughFiles(key, input_path, output_path, [](const CipherKernel& kernel, auto& in, auto& out) {
         EncipherStream(kernel, in, out);
         return CIPHORA_OK;
     });
@@ -313,7 +317,7 @@ int ciphora_encipher_file(const ciphora_key* key, const char* input_path, const 
 
 int ciphora_decipher_file(const ciphora_key* key, const char* input_path, const char* output_path,
                           uint64_t* reduced_codes) {
-    return ThroughFiles(key, input_path, output_path, [&](const CipherKernel& kernel, ByteSource& in, ByteSink& out) {
+    return ThroughFiles(key, input_path, output_path, [&](const CipherKernel& kernel, auto& in, auto& out) {
         ReducedCodes reduced;
         const DecipherSummary summary = DecipherStream(kernel, in, out, reduced.Observer());
         // An empty plain text would only lose the output.

@@ -55,20 +55,18 @@ CipherInput::CipherInput(const std::string& path, bool cipherText) {
         // Standard input is nobody's file to take after, even when it is one.
         if (path != "-") traits_ = opened.Traits(true);
         file_.emplace(std::move(opened));
-        raw_ = std::make_unique<FileSource>(*file_);
-        if (!cipherText) {
-            source_ = std::move(raw_);
-            return;
+        source_ = std::make_unique<FileInOrder>(*file_);
+        if (cipherText) {
+            std::string first(3, '\0');
+            first.resize(FileSource(*file_).ReadAt(0, first.data(), first.size()));
+            encoding_ = EncodingOf(first);
         }
-        std::string first(3, '\0');
-        first.resize(static_cast<const FileSource&>(*raw_).ReadAt(0, first.data(), first.size()));
-        encoding_ = EncodingOf(first);
         // Cipher text as the cipher wrote it keeps its file, and all cores.
         if (encoding_ == CipherTextEncoding::Bytes) {
-            source_ = std::move(raw_);
+            positioned_.emplace(*file_);
             return;
         }
-        Reencode(std::make_unique<FileSource>(*file_, MarkLength(encoding_)));
+        Reencode(std::make_unique<FileInOrder>(*file_, MarkLength(encoding_)));
         return;
     }
     raw_ = std::make_unique<StreamSource>(std::move(opened));
@@ -100,11 +98,11 @@ void TextLikeness::See(std::uint64_t offset, const void* data, std::size_t size)
     controls_ += controls;
 }
 
-PassReport RunPass(const CipherKernel& kernel, Options::Action action, ByteSource& input, ByteSink& output,
-                   PositionedSink* positionedOutput, const StreamProgress& progress) {
+PassReport RunPass(const CipherKernel& kernel, Options::Action action, const ConversionEnds& ends,
+                   const StreamProgress& progress) {
     PassReport report;
     if (action == Options::Action::Encipher) {
-        EncipherStream(kernel, input, output, progress);
+        WithEnds(ends, [&](auto& input, auto& output) { return EncipherStream(kernel, input, output, progress); });
         return report;
     }
     std::uint64_t lastReduced = 0;
@@ -114,13 +112,13 @@ PassReport RunPass(const CipherKernel& kernel, Options::Action action, ByteSourc
         lastReduced = index;
     };
     TextLikeness likeness;
-    if (positionedOutput) {
-        LookingPositionedSink looking(*positionedOutput, likeness);
-        report.deciphered = DecipherStream(kernel, input, looking, tally, progress);
-    } else {
-        LookingSink looking(output, likeness);
-        report.deciphered = DecipherStream(kernel, input, looking, tally, progress);
-    }
+    LookingSink looking(ends.sink, likeness);
+    std::optional<LookingPositionedSink> lookingPositioned;
+    if (ends.positionedSink != nullptr) lookingPositioned.emplace(*ends.positionedSink, likeness);
+    const ConversionEnds looked{ends.source, ends.positionedSource, looking,
+                                lookingPositioned ? &*lookingPositioned : nullptr};
+    report.deciphered = WithEnds(
+        looked, [&](auto& input, auto& output) { return DecipherStream(kernel, input, output, tally, progress); });
     // Not a single code: an empty plain text would only lose a file.
     if (report.deciphered.plainLength == 0 && report.deciphered.cipherLength > 0) throw NoCipherText();
     report.looksLikeText = likeness.LooksLikeText();

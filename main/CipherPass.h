@@ -29,6 +29,8 @@ public:
     CipherInput& operator=(const CipherInput&) = delete;
 
     ByteSource& Source() { return *source_; }
+    // The file read anywhere, when it is one and read as it stands.
+    const PositionedSource* Positioned() const { return positioned_ ? &*positioned_ : nullptr; }
     CipherTextEncoding Encoding() const { return encoding_; }
     // What an output made from it takes over: nothing from a stream.
     NewFileTraits Traits(bool withTime) const { return traits_ && withTime ? *traits_ : Bits(); }
@@ -40,6 +42,7 @@ private:
     void Reencode(std::unique_ptr<ByteSource> afterMark);
 
     std::optional<ReadOnlyFile> file_;
+    std::optional<FileSource> positioned_;
     std::optional<NewFileTraits> traits_;
     std::unique_ptr<ByteSource> raw_;
     std::unique_ptr<ByteSource> afterMark_;
@@ -70,12 +73,12 @@ struct PassReport {
     bool looksLikeText = true;
 };
 
-// Takes `input` through the cipher into `output` (whose positioned face,
-// where it has one, lets large files go through all cores). Raises
-// ReadFailure and WriteFailure, and NoCipherText when deciphering finds not
-// a single code, before anything is written.
-PassReport RunPass(const CipherKernel& kernel, Options::Action action, ByteSource& input, ByteSink& output,
-                   PositionedSink* positionedOutput, const StreamProgress& progress);
+// Takes the input through the cipher into the output (their positioned
+// faces, where both have one, let every worker read and write where its
+// block lies). Raises ReadFailure and WriteFailure, and NoCipherText when
+// deciphering finds not a single code, before anything is written.
+PassReport RunPass(const CipherKernel& kernel, Options::Action action, const ConversionEnds& ends,
+                   const StreamProgress& progress);
 
 class NoCipherText : public ReadFailure {
 public:

@@ -123,7 +123,8 @@ int DoJob(const Job& job, const Options& options, const CipherKernel& kernel, Ru
         // As gzip does: the new file has its source's bits and time.
         OutputFile output(job.target, input->Traits(true));
         report =
-            RunPass(kernel, options.action, input->Source(), output.Sink(), output.Positioned(), progress.From(before));
+            RunPass(kernel, options.action, {input->Source(), input->Positioned(), output.Sink(), output.Positioned()},
+                    progress.From(before));
         output.Commit();
     } catch (const ReadFailure& failure) {
         progress.Finish();

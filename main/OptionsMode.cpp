@@ -94,7 +94,8 @@ int RunSingle(const Options& options, Messages& messages) {
     PassReport report;
     try {
         report =
-            RunPass(kernel, options.action, input->Source(), output->Sink(), output->Positioned(), progress.From(0));
+            RunPass(kernel, options.action,
+                    {input->Source(), input->Positioned(), output->Sink(), output->Positioned()}, progress.From(0));
         output->Finish();
     } catch (const NoCipherText& failure) {
         progress.Finish();

@@ -98,7 +98,8 @@ private:
                 DiscardingSink nowhere;
                 try {
                     looksLikeText =
-                        RunPass(*kernel_, Options::Action::Decipher, checked, nowhere, nullptr, {}).looksLikeText;
+                        RunPass(*kernel_, Options::Action::Decipher, {checked, nullptr, nowhere, nullptr}, {})
+                            .looksLikeText;
                 } catch (const NoCipherText&) {
                     // The check tells why.
                 }

@@ -13,11 +13,15 @@ void SinkFrom::Write(const void* data, std::size_t size) {
     offset_ += size;
 }
 
-std::size_t FileSource::Read(void* buffer, std::size_t size) {
-    const std::size_t got = ReadAt(offset_, buffer, size);
-    if (got == 0) CheckEnd();
+std::size_t SourceFrom::Read(void* buffer, std::size_t size) {
+    const std::size_t got = source_.ReadAt(offset_, buffer, size);
+    if (got == 0) source_.CheckEnd();
     offset_ += got;
     return got;
+}
+
+std::optional<std::uint64_t> SourceFrom::Size() const {
+    return source_.Length() > offset_ ? source_.Length() - offset_ : 0;
 }
 
 std::size_t FileSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {

@@ -49,31 +49,54 @@ private:
     std::uint64_t offset_;
 };
 
-// A file of a known size, read in order from `offset` (its start unless
-// given), or anywhere with ReadAt. It must keep that size: one that shrinks
-// or grows while it is read raises ReadFailure.
-class FileSource : public ByteSource {
+// Bytes of a known length that can be read anywhere, from several threads
+// at once. Failures raise ReadFailure.
+class PositionedSource {
 public:
-    explicit FileSource(const ReadOnlyFile& file, std::uint64_t offset = 0)
-        : file_(file), start_(offset), offset_(offset) {}
-    std::size_t Read(void* buffer, std::size_t size) override;
-    // Of what it reads from where it starts.
-    std::optional<std::uint64_t> Size() const override { return file_.Size() > start_ ? file_.Size() - start_ : 0; }
+    virtual ~PositionedSource() = default;
+    virtual std::uint64_t Length() const = 0;
+    // Reads up to `size` bytes at `offset`, fewer only at the end.
+    virtual std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const = 0;
+    // Raises ReadFailure when the bytes no longer end at Length(): a file that
+    // grew while it was read no longer holds the text read.
+    virtual void CheckEnd() const {}
+};
 
-    // Reads up to `size` bytes at `offset`, fewer only at the end; from any
-    // thread.
-    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
-    // Raises ReadFailure when the file has grown beyond its size.
-    void CheckEnd() const;
-    // Where in the file it starts reading.
-    std::uint64_t Start() const { return start_; }
-    // The same file, read in order from `offset`.
-    FileSource From(std::uint64_t offset) const { return FileSource(file_, offset); }
+// Reads a positioned source in order, from `offset` on.
+class SourceFrom : public ByteSource {
+public:
+    explicit SourceFrom(const PositionedSource& source, std::uint64_t offset = 0) : source_(source), offset_(offset) {}
+    std::size_t Read(void* buffer, std::size_t size) override;
+    std::optional<std::uint64_t> Size() const override;
+
+private:
+    const PositionedSource& source_;
+    std::uint64_t offset_;
+};
+
+// A file of a known size, which it must keep: one that shrinks or grows
+// while it is read raises ReadFailure.
+class FileSource : public PositionedSource {
+public:
+    explicit FileSource(const ReadOnlyFile& file) : file_(file) {}
+    std::uint64_t Length() const override { return file_.Size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const override;
+    void CheckEnd() const override;
 
 private:
     const ReadOnlyFile& file_;
-    std::uint64_t start_;
-    std::uint64_t offset_;
+};
+
+// A file read in order from `offset` on.
+class FileInOrder : public ByteSource {
+public:
+    explicit FileInOrder(const ReadOnlyFile& file, std::uint64_t offset = 0) : file_(file), inOrder_(file_, offset) {}
+    std::size_t Read(void* buffer, std::size_t size) override { return inOrder_.Read(buffer, size); }
+    std::optional<std::uint64_t> Size() const override { return inOrder_.Size(); }
+
+private:
+    FileSource file_;
+    SourceFrom inOrder_;
 };
 
 // A pipe, a terminal or any other file read to its end, whose size nobody

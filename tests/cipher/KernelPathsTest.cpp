@@ -200,5 +200,42 @@ TEST(CipherTextDecoder, FastLinesAndDigitByDigitReadingAgreeWithTheModel) {
     }
 }
 
+// Canonical text fed in pieces of whole lines, as a worker reads its block,
+// stays canonical: a piece that ends with a line ends at a line start. Cut
+// anywhere else it is still read right, and deviates only where cut.
+TEST(CipherTextDecoder, CanonicalLinesInPiecesOfWholeLinesStayCanonical) {
+    const CipherKey key = kKeys[1];
+    const testing::ReferenceCipher model(DefaultSubstitutionTables(), key);
+    const std::string plain = RandomBytes(20 * 3000 + 7, 8);
+    const std::string text = model.Encrypt(plain);
+    struct Case {
+        std::size_t piece;
+        bool canonical;
+    };
+    for (const Case c : {Case{kLineLength, true}, Case{kLineLength * 100, true}, Case{1000, false}}) {
+        for (KernelPath path : AvailableKernelPaths()) {
+            const CipherKernel kernel(DefaultSubstitutionTables(), key, path);
+            CipherTextDecoder decoder(kernel, [](int, std::uint64_t) {});
+            std::vector<Byte> out(text.size() / kDigitsPerCode + 1);
+            std::size_t written = 0;
+            for (std::size_t at = 0; at < text.size(); at += c.piece) {
+                const std::size_t size = std::min(c.piece, text.size() - at);
+                ASSERT_LE(written + decoder.PlainRoom(size), out.size());
+                written += decoder.Feed(reinterpret_cast<const Byte*>(text.data()) + at, size, out.data() + written);
+            }
+            written += decoder.Finish(out.data() + written, text.size());
+            EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(written)), plain)
+                << c.piece << " " << KernelPathName(path);
+            // The last line is short, which no canonical text avoids.
+            EXPECT_EQ(decoder.Deviated(), true);
+            CipherTextDecoder wholeLines(kernel, [](int, std::uint64_t) {});
+            const std::size_t lines = text.size() / kLineLength * kLineLength;
+            for (std::size_t at = 0; at + c.piece <= lines; at += c.piece)
+                wholeLines.Feed(reinterpret_cast<const Byte*>(text.data()) + at, c.piece, out.data());
+            EXPECT_EQ(wholeLines.Deviated(), !c.canonical) << c.piece << " " << KernelPathName(path);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ciphora

@@ -37,7 +37,7 @@ TEST(FileSource, AFileThatChangesSizeWhileReadFails) {
         EXPECT_NO_THROW(source.CheckEnd());
         WriteFile(path, "0123456789 and more");
         EXPECT_THROW(source.CheckEnd(), ReadFailure) << "grown";
-        FileSource rest = source.From(8);
+        SourceFrom rest(source, 8);
         EXPECT_EQ(rest.Read(buffer, sizeof buffer), 2u) << "read to the size it had";
         EXPECT_THROW(rest.Read(buffer, sizeof buffer), ReadFailure) << "and no further";
     }
