@@ -233,7 +233,9 @@ bool Available() {
     return __builtin_cpu_supports("avx2");
 }
 
-CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) {
+namespace {
+
+CIPHORA_AVX2 inline bool ParseLineInline(const Byte* text, Byte* codes) {
     if (text[60] != '\r' || text[61] != '\n') return false;
     const __m256i zero = _mm256_set1_epi8('0');
     const __m256i digitsA = _mm256_sub_epi8(LoadPieces(text, 0, 2), zero);
@@ -255,6 +257,10 @@ CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) {
     std::copy(upper, upper + 10, codes + 10);
     return true;
 }
+
+}  // namespace
+
+CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) { return ParseLineInline(text, codes); }
 
 namespace {
 
@@ -298,7 +304,8 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
     while (done < lines) {
         const std::size_t batch = std::min(lines - done, kBatchLines);
         std::size_t parsed = 0;
-        while (parsed < batch && ParseLine(text + parsed * kLineLength, codes + parsed * kCodesPerLine)) ++parsed;
+        while (parsed < batch && ParseLineInline(text + parsed * kLineLength, codes + parsed * kCodesPerLine))
+            ++parsed;
         const std::size_t count = parsed * kCodesPerLine;
         for (std::size_t lane = 0; lane < count; lane += 32) {
             const LaneOffsets offsets = OffsetsOfLanes(run.key1, run.key2, first + lane);
