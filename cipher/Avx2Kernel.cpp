@@ -304,8 +304,7 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
     while (done < lines) {
         const std::size_t batch = std::min(lines - done, kBatchLines);
         std::size_t parsed = 0;
-        while (parsed < batch && ParseLineInline(text + parsed * kLineLength, codes + parsed * kCodesPerLine))
-            ++parsed;
+        while (parsed < batch && ParseLineInline(text + parsed * kLineLength, codes + parsed * kCodesPerLine)) ++parsed;
         const std::size_t count = parsed * kCodesPerLine;
         for (std::size_t lane = 0; lane < count; lane += 32) {
             const LaneOffsets offsets = OffsetsOfLanes(run.key1, run.key2, first + lane);

@@ -68,7 +68,7 @@ private:
         WalkFolder(
             folder,
             [this](const std::string& path, PathInfo info) {
-                if (IsTemporaryName(SplitTargetPath(path).name))
+                if (IsTemporaryName(SplitPath(path).name))
                     Skip(path, "is the temporary file of a write under way or cut short");
                 else if (info.kind == PathKind::File)
                     AddFile(path, info.size);

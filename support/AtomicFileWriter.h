@@ -39,12 +39,13 @@ public:
     void Commit();
 
 private:
-    [[noreturn]] void Fail(long systemError);
+    // Discards the file and raises `error` as a WriteFailure.
+    [[noreturn]] void Fail(const RuntimeError& error);
     void Discard();
 
     std::string target_;
-    std::string temporaryPath_;  // empty while the file has no name yet
-    std::intptr_t handle_ = -1;
+    std::string temporaryPath_;       // empty while the file has no name yet
+    std::optional<SystemFile> file_;  // the temporary file, until it is committed or discarded
     NewFileTraits traits_;
     bool committed_ = false;
 };

@@ -14,8 +14,6 @@ namespace ciphora {
 
 namespace {
 
-int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
-
 void SyncDirectory(const std::string& directory) {
     const int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return;
@@ -43,7 +41,7 @@ bool StillNamed(int descriptor, const std::string& path) {
 // removed, so a cleaner that can take it knows that nobody writes it any
 // more. Unnamed where the system allows (it then vanishes by itself if the
 // process dies), otherwise under a new name, left in `path`.
-int CreateLockedTemporary(const SplitPath& target, std::string& path) {
+int CreateLockedTemporary(const PathParts& target, std::string& path) {
     int descriptor = ::open(target.directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (descriptor >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
         if (descriptor >= 0) static_cast<void>(::flock(descriptor, LOCK_EX));
@@ -95,75 +93,44 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, NewFileTraits 
     // A file that may not be written is not replaced either.
     if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
         throw WriteFailure(FileError(errno, target_));
-    const SplitPath target = SplitTargetPath(target_);
+    const PathParts target = SplitPath(target_);
     RemoveStaleTemporaries(target_);
 
     const int descriptor = CreateLockedTemporary(target, temporaryPath_);
     if (descriptor < 0) throw WriteFailure(FileError(errno, target_));
-    handle_ = descriptor;
+    file_ = SystemFile::Adopt(descriptor, target_);
 }
 
+// Removed while still locked, so that no cleaner takes it in between.
 void AtomicFileWriter::Discard() {
     if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
     temporaryPath_.clear();
-    if (handle_ >= 0) ::close(Descriptor(handle_));
-    handle_ = -1;
-}
-
-void AtomicFileWriter::Write(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(Descriptor(handle_), bytes, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            Fail(errno);
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-}
-
-void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::pwrite(Descriptor(handle_), bytes, size, static_cast<off_t>(offset));
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            // Other threads may still be writing: the file is discarded by the
-            // destructor, once they are done.
-            throw WriteFailure(FileError(errno, target_));
-        }
-        bytes += written;
-        offset += static_cast<std::uint64_t>(written);
-        size -= static_cast<std::size_t>(written);
-    }
+    file_.reset();
 }
 
 void AtomicFileWriter::Commit() {
-    const int descriptor = Descriptor(handle_);
-    if (!TakeOverTarget(descriptor, target_, traits_) || ::fsync(descriptor) != 0) Fail(errno);
-    const SplitPath target = SplitTargetPath(target_);
+    const int descriptor = static_cast<int>(file_->NativeHandle());
+    if (!TakeOverTarget(descriptor, target_, traits_) || ::fsync(descriptor) != 0) Fail(FileError(errno, target_));
+    const PathParts target = SplitPath(target_);
     while (temporaryPath_.empty()) {
         temporaryPath_ = NewTemporaryPath(target);
         const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporaryPath_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             const int error = errno;
             temporaryPath_.clear();
-            if (error != EEXIST) Fail(error);
+            if (error != EEXIST) Fail(FileError(error, target_));
         }
     }
-    if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) Fail(errno);
+    if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) Fail(FileError(errno, target_));
     temporaryPath_.clear();
     committed_ = true;
-    handle_ = -1;
-    const int closed = ::close(descriptor);
-    SyncDirectory(target.directory);
     // The file stands whole; a failure to close it now loses nothing.
-    static_cast<void>(closed);
+    file_.reset();
+    SyncDirectory(target.directory);
 }
 
 void RemoveStaleTemporaries(const std::string& targetPath) {
-    const SplitPath target = SplitTargetPath(targetPath);
+    const PathParts target = SplitPath(targetPath);
     DIR* listing = ::opendir(target.directory.c_str());
     if (!listing) return;
     const std::string prefix = TemporaryPrefix(target.name);

@@ -9,8 +9,6 @@ namespace ciphora {
 
 namespace {
 
-HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
 // The finished file takes the attributes of the file it replaces (an
 // ordinary one's for a new file), so it is no longer hidden or temporary.
 // The modification time asked for goes with them.
@@ -42,7 +40,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, NewFileTraits 
     // once its writer has let go of it.
     HANDLE file = INVALID_HANDLE_VALUE;
     do {
-        temporaryPath_ = NewTemporaryPath(SplitTargetPath(target_));
+        temporaryPath_ = NewTemporaryPath(SplitPath(target_));
         file = ::CreateFileW(Utf16(temporaryPath_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
     } while (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS);
@@ -51,52 +49,26 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, NewFileTraits 
         temporaryPath_.clear();
         throw WriteFailure(FileError(static_cast<long>(error), target_));
     }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
+    file_ = SystemFile::Adopt(reinterpret_cast<std::intptr_t>(file), target_);
 }
 
+// Closed first: a file open with no sharing cannot be deleted.
 void AtomicFileWriter::Discard() {
-    if (handle_ != -1) ::CloseHandle(Native(handle_));
-    handle_ = -1;
+    file_.reset();
     if (!temporaryPath_.empty()) ::DeleteFileW(Utf16(temporaryPath_).c_str());
     temporaryPath_.clear();
 }
 
-void AtomicFileWriter::Write(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(Native(handle_), bytes, chunk, &written, nullptr)) Fail(static_cast<long>(::GetLastError()));
-        bytes += written;
-        size -= written;
-    }
-}
-
-void AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD written = 0;
-        // Other threads may still be writing: the file is discarded by the
-        // destructor, once they are done.
-        if (!::WriteFile(Native(handle_), bytes, chunk, &written, &at))
-            throw WriteFailure(FileError(static_cast<long>(::GetLastError()), target_));
-        bytes += written;
-        offset += written;
-        size -= written;
-    }
-}
-
 void AtomicFileWriter::Commit() {
-    const HANDLE file = Native(handle_);
+    const auto file = reinterpret_cast<HANDLE>(file_->NativeHandle());
     const std::wstring target = Utf16(target_);
     if (!::FlushFileBuffers(file) || !TakeAttributesOf(file, target, traits_))
-        Fail(static_cast<long>(::GetLastError()));
-    handle_ = -1;
-    if (!::CloseHandle(file)) Fail(static_cast<long>(::GetLastError()));
+        Fail(FileError(static_cast<long>(::GetLastError()), target_));
+    try {
+        file_->Close();
+    } catch (const RuntimeError& error) {
+        Fail(error);
+    }
     // One rename, which the system makes atomic. A target that is held open
     // (the input being rewritten in place) refuses to be renamed over, and
     // only ReplaceFileW replaces it; it is no rename under wine, where it
@@ -108,13 +80,13 @@ void AtomicFileWriter::Commit() {
         const bool heldOpen = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
         if (!heldOpen || !::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                                          nullptr, nullptr))
-            Fail(static_cast<long>(heldOpen ? ::GetLastError() : error));
+            Fail(FileError(static_cast<long>(heldOpen ? ::GetLastError() : error), target_));
     }
     committed_ = true;
 }
 
 void RemoveStaleTemporaries(const std::string& targetPath) {
-    const SplitPath target = SplitTargetPath(targetPath);
+    const PathParts target = SplitPath(targetPath);
     const std::string prefix = TemporaryPrefix(target.name);
     WIN32_FIND_DATAW entry{};
     const HANDLE search = ::FindFirstFileExW(Utf16(target.directory + "\\" + prefix + "*").c_str(), FindExInfoBasic,

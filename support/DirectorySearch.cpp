@@ -1,29 +1,17 @@
 #include "DirectorySearch.h"
 
-#include "Platform.h"
+#include "PathParts.h"
 
 namespace ciphora {
 
 namespace {
-
-// A pattern without a directory searches the current one.
-std::string DirectoryPart(std::string_view path) {
-    const auto separator = path.find_last_of(kPathSeparators);
-    if (separator == std::string_view::npos) return ".";
-    return std::string(path.substr(0, separator == 0 ? 1 : separator));
-}
-
-std::string NamePart(std::string_view path) {
-    const auto separator = path.find_last_of(kPathSeparators);
-    return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
-}
 
 bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
 
 }  // namespace
 
 DirectorySearch::DirectorySearch(std::string_view pathPattern)
-    : directory_(DirectoryPart(pathPattern)), pattern_(NamePart(pathPattern)) {
+    : directory_(SplitPath(pathPattern).directory), pattern_(SplitPath(pathPattern).name) {
     literal_ = !HasWildcard(pattern_);
     // A name with a NUL in it cannot name any file.
     if (pathPattern.find('\0') != std::string_view::npos || pattern_.empty()) {

@@ -5,18 +5,17 @@
 #include <cerrno>
 #include <cstring>
 
+#include "PathParts.h"
+
 namespace ciphora {
 
 namespace {
 // ENOENT does not say which part of the path is missing; the directory
 // holding the last component decides between "file" and "path" not found.
 bool ParentDirectoryExists(std::string_view path) {
-    const std::string text(path);
-    const auto slash = text.find_last_of('/');
-    if (slash == std::string::npos) return true;
-    const std::string parent = slash == 0 ? "/" : text.substr(0, slash);
+    if (path.find('/') == std::string_view::npos) return true;
     struct stat info {};
-    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::stat(SplitPath(path).directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 }  // namespace
 

@@ -43,6 +43,9 @@ public:
     // The process's standard input and output, as it was handed them.
     static SystemFile StandardInput();
     static SystemFile StandardOutput();
+    // Takes over a handle (a descriptor on POSIX systems) that the caller
+    // opened; its failures name `path`.
+    static SystemFile Adopt(std::intptr_t handle, std::string path) { return {handle, std::move(path)}; }
 
     SystemFile(SystemFile&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
         other.handle_ = kClosed;
@@ -70,11 +73,17 @@ public:
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
     // Writes all of `data`.
     void Write(std::string_view data);
+    // Writes all of `data` at `offset`; from any thread, and not to be mixed
+    // with Write.
+    void WriteAt(std::uint64_t offset, std::string_view data) const;
     // Takes the exclusive lock on the whole file without waiting: false when
     // another open file holds it, in this process or another one.
     bool TryLock();
     // Closes the file, raising what the close brings to light.
     void Close();
+    // The system's handle (a descriptor on POSIX systems), for what only the
+    // system can do with the file; it stays this object's to close.
+    std::intptr_t NativeHandle() const { return handle_; }
 
 private:
     using Handle = std::intptr_t;

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "PathParts.h"
 #include "RuntimeError.h"
 
 namespace ciphora {
@@ -86,20 +87,15 @@ namespace {
 // Longer chains of links are loops, as the system counts them.
 constexpr int kLongestLinkChain = 40;
 
-std::string ParentOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The descriptor of this process that `path` names: /proc/self/fd/N and
 // what links to it (/dev/fd/N, /dev/stdout).
 std::optional<int> OwnDescriptorNamed(const std::string& path) {
-    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const PathParts parts = SplitPath(path);
+    const std::string& name = parts.name;
     if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     char parent[PATH_MAX];
-    if (::realpath(ParentOf(path).c_str(), parent) == nullptr) return std::nullopt;
+    if (::realpath(parts.directory.c_str(), parent) == nullptr) return std::nullopt;
     const std::string process = "/proc/" + std::to_string(::getpid());
     const std::string_view directory(parent);
     const bool own =
@@ -118,7 +114,7 @@ std::string EndOfLinks(std::string path) {
         // No link (or nothing to read): the walk ends here.
         if (length <= 0) return path;
         target.resize(static_cast<std::size_t>(length));
-        if (target.front() != '/') target.insert(0, ParentOf(path) + "/");
+        if (target.front() != '/') target.insert(0, SplitPath(path).directory + "/");
         path = std::move(target);
     }
     throw FileError(ELOOP, path);
@@ -213,6 +209,18 @@ void SystemFile::Write(std::string_view data) {
             throw FileError(errno, path_);
         }
         data.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void SystemFile::WriteAt(std::uint64_t offset, std::string_view data) const {
+    while (!data.empty()) {
+        const ssize_t written = ::pwrite(Descriptor(handle_), data.data(), data.size(), static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(errno, path_);
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
     }
 }
 

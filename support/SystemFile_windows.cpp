@@ -187,6 +187,19 @@ void SystemFile::Write(std::string_view data) {
     }
 }
 
+void SystemFile::WriteAt(std::uint64_t offset, std::string_view data) const {
+    while (!data.empty()) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD written = 0;
+        if (!::WriteFile(Native(handle_), data.data(), Chunk(data.size()), &written, &at))
+            throw FileError(static_cast<long>(::GetLastError()), path_);
+        data.remove_prefix(written);
+        offset += written;
+    }
+}
+
 bool SystemFile::TryLock() {
     OVERLAPPED whole{};
     if (::LockFileEx(Native(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,

@@ -9,20 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "PathParts.h"
 #include "Platform.h"
 
 namespace ciphora {
-
-struct SplitPath {
-    std::string directory;
-    std::string name;
-};
-
-inline SplitPath SplitTargetPath(const std::string& path) {
-    const auto separator = path.find_last_of(kPathSeparators);
-    if (separator == std::string::npos) return {".", path};
-    return {separator == 0 ? path.substr(0, 1) : path.substr(0, separator), path.substr(separator + 1)};
-}
 
 inline constexpr std::size_t kLongestName = 255;
 inline constexpr std::string_view kTemporaryMark = ".ciphora-";
@@ -41,7 +31,7 @@ inline std::string TemporaryPrefix(std::string_view targetName) {
     return "." + std::string(targetName) + std::string(kTemporaryMark);
 }
 
-inline std::string NewTemporaryPath(const SplitPath& target) {
+inline std::string NewTemporaryPath(const PathParts& target) {
     static thread_local std::mt19937_64 random{(std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()};
     static constexpr char kHex[] = "0123456789abcdef";
     std::string digits(kRandomDigits, '0');

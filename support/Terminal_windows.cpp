@@ -5,15 +5,16 @@
 #include <mutex>
 #include <string>
 
+#include "WindowsHandle.h"
 #include "WindowsText.h"
 
 namespace ciphora::Terminal {
 
 namespace {
 
-HANDLE OpenConsole(const wchar_t* name) {
-    return ::CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         0, nullptr);
+ScopedHandle OpenConsole(const wchar_t* name) {
+    return ScopedHandle(::CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
 }
 
 void Show(HANDLE output, std::string_view text) {
@@ -53,35 +54,26 @@ bool StandardErrorIsTerminal() {
 }
 
 std::optional<std::string> ReadSecret(std::string_view prompt) {
-    const HANDLE input = OpenConsole(L"CONIN$");
-    if (input == INVALID_HANDLE_VALUE) return std::nullopt;
-    const HANDLE output = OpenConsole(L"CONOUT$");
+    const ScopedHandle input = OpenConsole(L"CONIN$");
+    const ScopedHandle output = OpenConsole(L"CONOUT$");
     DWORD mode = 0;
-    if (!::GetConsoleMode(input, &mode)) {
-        ::CloseHandle(input);
-        if (output != INVALID_HANDLE_VALUE) ::CloseHandle(output);
-        return std::nullopt;
-    }
-    if (output != INVALID_HANDLE_VALUE) Show(output, prompt);
-    ::SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT);
+    if (!input.IsOpen() || !::GetConsoleMode(input.Get(), &mode)) return std::nullopt;
+    if (output.IsOpen()) Show(output.Get(), prompt);
+    ::SetConsoleMode(input.Get(), (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT);
     std::wstring typed;
     std::optional<std::string> line;
     for (;;) {
         wchar_t c = 0;
         DWORD got = 0;
-        if (!::ReadConsoleW(input, &c, 1, &got, nullptr) || got == 0) break;
+        if (!::ReadConsoleW(input.Get(), &c, 1, &got, nullptr) || got == 0) break;
         if (c == L'\n') {
             line = Utf8(typed);
             break;
         }
         if (c != L'\r') typed += c;
     }
-    ::SetConsoleMode(input, mode);
-    if (output != INVALID_HANDLE_VALUE) {
-        Show(output, "\r\n");
-        ::CloseHandle(output);
-    }
-    ::CloseHandle(input);
+    ::SetConsoleMode(input.Get(), mode);
+    if (output.IsOpen()) Show(output.Get(), "\r\n");
     return line;
 }
 
