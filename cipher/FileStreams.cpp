@@ -41,9 +41,9 @@ unsigned WorkerCount(std::optional<std::uint64_t> size, bool callerReadsAndWrite
     return cores > 2 ? cores - 1 : 1;
 }
 
-// Two blocks in flight beyond one per worker, so that none waits for the
-// calling thread.
-std::size_t Depth(unsigned workers) { return std::size_t{workers} + 2; }
+// Blocks in flight: one per worker and one finished, waiting to be taken;
+// one more keeps the workers busy while the calling thread writes.
+std::size_t Depth(unsigned workers, bool callerWrites) { return std::size_t{workers} + (callerWrites ? 2 : 1); }
 
 void Report(const StreamProgress& progress, std::uint64_t done) {
     if (progress) progress(done);
@@ -180,7 +180,7 @@ std::uint64_t EncipherStream(const CipherKernel& kernel, ByteSource& input, Byte
     // The calling thread reads and writes in order while the workers
     // encipher; every block's first index is known before it is read.
     const unsigned workers = WorkerCount(input.Size(), true);
-    OrderedBlocks<PlainSlot> blocks(workers, Depth(workers));
+    OrderedBlocks<PlainSlot> blocks(workers, Depth(workers, true));
     for (;;) {
         PlainSlot& slot = *blocks.Next(take);
         slot.size = input.Read(slot.plain.data(), kPlainBlock);
@@ -207,7 +207,7 @@ std::uint64_t EncipherStream(const CipherKernel& kernel, const PositionedSource&
     // Every worker reads its block where it lies and writes its cipher text
     // where it belongs; the calling thread only hands out and reports.
     const unsigned workers = WorkerCount(size, false);
-    OrderedBlocks<PlainSlot> blocks(workers, Depth(workers));
+    OrderedBlocks<PlainSlot> blocks(workers, Depth(workers, false));
     for (std::uint64_t first = 0; first < size; first += kPlainBlock) {
         PlainSlot& slot = *blocks.Next(take);
         slot.first = first;
@@ -246,7 +246,7 @@ DecipherSummary DecipherStream(const CipherKernel& kernel, ByteSource& input, By
         Report(progress, summary.cipherLength);
         return true;
     };
-    OrderedBlocks<StreamCipherSlot> blocks(workers, Depth(workers));
+    OrderedBlocks<StreamCipherSlot> blocks(workers, Depth(workers, true));
     std::uint64_t read = 0;
     while (StreamCipherSlot* slot = blocks.Next(take)) {
         DecipheredBlock& block = slot->block;
@@ -290,7 +290,7 @@ DecipherSummary DecipherStream(const CipherKernel& kernel, const PositionedSourc
         Report(progress, summary.cipherLength);
         return true;
     };
-    OrderedBlocks<FileCipherSlot> blocks(workers, Depth(workers));
+    OrderedBlocks<FileCipherSlot> blocks(workers, Depth(workers, true));
     for (std::uint64_t offset = 0; offset < size; offset += kCipherBlock) {
         FileCipherSlot* slot = blocks.Next(take);
         if (slot == nullptr) break;
