@@ -66,6 +66,12 @@ struct PlainSlot {
 // Every character enciphered ends its line with CR LF, the last one too.
 bool EndsInsideALine(std::uint64_t characters) { return characters % kCodesPerLine != 0; }
 
+// Some bytes of a block of cipher text, in memory.
+struct Piece {
+    const Byte* data;
+    std::size_t size;
+};
+
 // A block of cipher text deciphered on a worker as if only canonical lines
 // came before it, which puts its first code at a known index.
 struct DecipheredBlock {
@@ -77,8 +83,8 @@ struct DecipheredBlock {
     block_trust::Findings findings;
     int unfinishedDigits = 0;  // in the last block
 
-    // Deciphers the pieces that `nextPiece(buffer pointer)` gives, in order,
-    // as many as make up the block; returns when they are all fed.
+    // Deciphers the block piece by piece: `nextPiece(fed)` gives the Piece
+    // that starts `fed` bytes into it.
     template <typename Pieces>
     void Decipher(const CipherKernel& kernel, Pieces&& nextPiece) {
         findings = {};
@@ -123,13 +129,9 @@ struct FileCipherSlot {
     LargeBuffer piece = LargeBuffer(kReadPiece);
 };
 
-struct Piece {
-    const Byte* data;
-    std::size_t size;
-};
-
-// Deciphers on the calling thread from a line start at `offset`, reading as
-// the description does, with every reduction reported in order: first the
+// Deciphers on the calling thread from a line start at `offset`, reading
+// leniently as one pass over the whole text does, with every reduction
+// reported in order: first the
 // blocks read already, then the rest of the input through `buffer`.
 DecipherSummary DecipherInOrder(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
                                 const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress,
