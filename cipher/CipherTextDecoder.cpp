@@ -10,6 +10,13 @@ namespace ciphora {
 namespace {
 constexpr std::size_t kBatch = 4096;
 constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
+constexpr std::size_t kStringPiece = kLineLength * 4096;
+
+// Only text that starts with a canonical line is worth handing to the kernel.
+bool StartsCanonical(const Byte* text, std::size_t size) {
+    Byte codes[kCodesPerLine];
+    return size >= kLineLength && CipherKernel::ParseCanonicalLine(text, codes);
+}
 
 bool IsDigit(Byte c) { return c >= '0' && c <= '9'; }
 }  // namespace
@@ -41,9 +48,14 @@ Byte* CipherTextDecoder::Flush(Byte* plain) {
 }
 
 void CipherTextDecoder::Feed(const Byte* input, std::size_t size, std::string& plain) {
-    const std::size_t start = plain.size();
-    plain.resize(start + PlainRoom(size));
-    plain.resize(start + Feed(input, size, reinterpret_cast<Byte*>(plain.data() + start)));
+    // In pieces of whole lines, so that the room made for each piece is still
+    // in the cache when the kernel fills it.
+    for (std::size_t at = 0; at < size; at += kStringPiece) {
+        const std::size_t piece = std::min(kStringPiece, size - at);
+        const std::size_t start = plain.size();
+        plain.resize(start + PlainRoom(piece));
+        plain.resize(start + Feed(input + at, piece, reinterpret_cast<Byte*>(plain.data() + start)));
+    }
 }
 
 std::size_t CipherTextDecoder::Feed(const Byte* input, std::size_t size, Byte* plain) {
@@ -54,6 +66,10 @@ std::size_t CipherTextDecoder::Feed(const Byte* input, std::size_t size, Byte* p
             // Canonical lines go straight through the kernel; what follows
             // them in this piece, if anything, is read digit by digit to the
             // end of its line. A piece that ends with them ends at a line start.
+            if (!StartsCanonical(input + i, size - i)) {
+                atLineStart_ = false;
+                continue;
+            }
             plain = Flush(plain);
             const std::size_t codes =
                 kernel_.DecipherCanonicalLines(input + i, size - i, codesRead_, kNoLimit, plain, tables_);
