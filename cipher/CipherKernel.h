@@ -23,7 +23,18 @@ public:
     // a line (SpanCipherSize bytes). Returns the end of what was written.
     Byte* Encipher(const Byte* plain, std::size_t count, std::uint64_t first, Byte* out) const;
 
-    class DecipherTables;
+    // The tables folded for the run of positions (KeyRuns.h) deciphered last.
+    // Whoever deciphers a text in many pieces keeps one, so that they are
+    // folded once per run rather than once per piece. Each thread needs its
+    // own; one holds this kernel's tables only.
+    class DecipherTables {
+    private:
+        friend class CipherKernel;
+        static constexpr std::uint64_t kNoRun = ~std::uint64_t{0};
+        std::uint64_t run_ = kNoRun;
+        std::array<Byte, 256> inverseTail_{};  // a code back through stages 4..2
+        std::array<Byte, 256> toStage1_{};     // a code back through stages 4..1
+    };
 
     // Deciphers `count` codes (each already reduced to 0..255) whose first has
     // the 0-based index `first`, one plain byte per code.
@@ -46,21 +57,6 @@ public:
 private:
     using Column = std::array<Byte, 256>;
 
-public:
-    // The tables folded for the run of positions (KeyRuns.h) deciphered last.
-    // Whoever deciphers a text in many pieces keeps one, so that they are
-    // folded once per run rather than once per piece. Each thread needs its
-    // own; one holds this kernel's tables only.
-    class DecipherTables {
-    private:
-        friend class CipherKernel;
-        static constexpr std::uint64_t kNoRun = ~std::uint64_t{0};
-        std::uint64_t run_ = kNoRun;
-        Column inverseTail_{};  // a code back through stages 4..2
-        Column toStage1_{};     // a code back through stages 4..1
-    };
-
-private:
     // The tables of one run of positions with the same counters C3..C5, for
     // the vector steps of either direction.
     struct EncipherColumns {

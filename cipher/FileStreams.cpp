@@ -131,8 +131,8 @@ struct FileCipherSlot {
 
 // Deciphers on the calling thread from a line start at `offset`, reading
 // leniently as one pass over the whole text does, with every reduction
-// reported in order: first the
-// blocks read already, then the rest of the input through `buffer`.
+// reported in order: first the blocks read already, then the rest of the
+// input through `buffer`.
 DecipherSummary DecipherInOrder(const CipherKernel& kernel, ByteSource& input, ByteSink& output,
                                 const CipherTextDecoder::ReductionObserver& onReduction, const StreamProgress& progress,
                                 std::uint64_t offset, const std::vector<StreamCipherSlot*>& readAlready,
