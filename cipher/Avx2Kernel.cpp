@@ -18,8 +18,15 @@ namespace {
 // Lines are taken 16 at a time: 320 codes, ten vectors. All the codes of a
 // batch are stored before the first is loaded again, so that no load waits
 // for the bytes just stored.
+//
+// A batch passes through its two lookups in two loops, the second taking
+// two vectors at a time: the stages of one vector depend on each other from
+// start to end, and the processor can overlap only so much of that chain
+// with the next vector's. The pairs read up to a whole pair past the codes of
+// a short batch, into bytes that are set and never written out.
 constexpr std::size_t kBatchLines = 16;
 constexpr std::size_t kBatchCodes = kBatchLines * kCodesPerLine;
+constexpr std::size_t kPairCodes = 64;
 
 // A line is written as two overlapping vectors: bytes 0..31 and 30..61. The
 // first takes codes 0..10, the second codes 10..19 and the line break; each
@@ -85,14 +92,34 @@ CIPHORA_AVX2 inline Digits DigitsOf(__m256i values) {
     return {hundreds, tens, ones};
 }
 
+// The patterns of one vector of a line, loaded once and kept in registers
+// while lines are written: stores to the text could otherwise alias them.
+struct VectorPattern {
+    __m256i sources[3];
+    __m256i fixed;
+};
+
+struct LineFormat {
+    VectorPattern first, second;
+};
+
+CIPHORA_AVX2 inline VectorPattern Loaded(const std::array<std::array<Byte, 32>, 3>& sources,
+                                         const std::array<Byte, 32>& fixed) {
+    return {{Load(sources[0]), Load(sources[1]), Load(sources[2])}, Load(fixed)};
+}
+
+CIPHORA_AVX2 inline LineFormat LoadedLineFormat() {
+    const LinePatterns& patterns = Patterns();
+    return {Loaded(patterns.first, patterns.firstFixed), Loaded(patterns.second, patterns.secondFixed)};
+}
+
 // Shuffles the digits of one copy of 16 codes (in both vector halves) into
 // their bytes and ors in the fixed ones.
-CIPHORA_AVX2 inline __m256i Place(const Digits& digits, const std::array<std::array<Byte, 32>, 3>& sources,
-                                  const std::array<Byte, 32>& fixed) {
-    const __m256i h = _mm256_shuffle_epi8(digits.hundreds, Load(sources[0]));
-    const __m256i t = _mm256_shuffle_epi8(digits.tens, Load(sources[1]));
-    const __m256i o = _mm256_shuffle_epi8(digits.ones, Load(sources[2]));
-    return _mm256_or_si256(_mm256_or_si256(h, t), _mm256_or_si256(o, Load(fixed)));
+CIPHORA_AVX2 inline __m256i Place(const Digits& digits, const VectorPattern& pattern) {
+    const __m256i h = _mm256_shuffle_epi8(digits.hundreds, pattern.sources[0]);
+    const __m256i t = _mm256_shuffle_epi8(digits.tens, pattern.sources[1]);
+    const __m256i o = _mm256_shuffle_epi8(digits.ones, pattern.sources[2]);
+    return _mm256_or_si256(_mm256_or_si256(h, t), _mm256_or_si256(o, pattern.fixed));
 }
 
 // The digits of a batch of codes, one array per kind.
@@ -125,10 +152,10 @@ CIPHORA_AVX2 inline Digits SixteenCodes(const DigitColumns& columns, std::size_t
 }
 
 // Writes the 62 bytes of the line whose 20 codes start at `code`.
-CIPHORA_AVX2 inline void FormatLine(const DigitColumns& columns, std::size_t code, Byte* out) {
-    const LinePatterns& patterns = Patterns();
-    const __m256i first = Place(SixteenCodes(columns, code), patterns.first, patterns.firstFixed);
-    const __m256i second = Place(SixteenCodes(columns, code + kSecondCodes), patterns.second, patterns.secondFixed);
+CIPHORA_AVX2 inline void FormatLine(const LineFormat& format, const DigitColumns& columns, std::size_t code,
+                                    Byte* out) {
+    const __m256i first = Place(SixteenCodes(columns, code), format.first);
+    const __m256i second = Place(SixteenCodes(columns, code + kSecondCodes), format.second);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), first);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSecondVector), second);
 }
@@ -169,41 +196,68 @@ CIPHORA_AVX2 inline bool AreDigits(__m256i digits, std::uint32_t lanes) {
 constexpr std::uint32_t kPieceCodeBytes = 0x03FF03FF;
 
 // A 256-entry table as 16 rows of 16 entries, each row in both halves of a
-// vector. A lookup shuffles every row by the low four bits of the index,
-// then keeps, level by level, the row that bits 4, 5 and 6 name; bit 7 is
-// told apart by the shuffle itself, which gives zero where the index has it
-// set: rows 0..7 see the index as it is, rows 8..15 with bit 7 flipped.
+// vector. A lookup shuffles every row by the low four bits of the index. A
+// shuffle gives zero where bit 7 of its index is set, which tells the two
+// halves of the table apart: rows 0..7 see the index as it is, rows 8..15
+// with bit 7 flipped. Each half then finds its row in its own way, so that
+// the work spreads over the vector units: shuffles and blends share two of
+// them, additions and exclusive ors have four.
+// - Rows 0..7: blends keep, level by level, the row that bits 4, 5 and 6 of
+//   the index name.
+// - Rows 8..15: row 15 is held as it is and row k below it as row k xor row
+//   k + 1. Row k is shuffled by the index plus 16 * (15 - k), whose bit 7 is
+//   clear exactly when k is at or above the index's own row, so the
+//   exclusive or of the shuffles leaves the index's row.
 struct NibbleRows {
     __m256i row[16];
 };
 
+constexpr std::size_t kFirstUpperRow = 8;
+constexpr std::size_t kLastRow = 15;
+
 CIPHORA_AVX2 inline NibbleRows RowsOf(const Byte* table) {
     NibbleRows rows;
-    for (std::size_t k = 0; k < 16; ++k)
-        rows.row[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table + 16 * k)));
+    for (std::size_t k = 0; k <= kLastRow; ++k) {
+        alignas(16) Byte held[16];
+        const bool difference = k >= kFirstUpperRow && k < kLastRow;
+        for (std::size_t l = 0; l < 16; ++l)
+            held[l] = static_cast<Byte>(table[16 * k + l] ^ (difference ? table[16 * (k + 1) + l] : 0));
+        rows.row[k] = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(held)));
+    }
     return rows;
 }
 
-// Picks among the eight rows from `first` by bits 4..6 of the index, each
-// shifted up to bit 7 in `bit4`, `bit5`, `bit6`, where blends look.
-CIPHORA_AVX2 inline __m256i PickOfEight(const NibbleRows& table, int first, __m256i index, __m256i bit4, __m256i bit5,
-                                        __m256i bit6) {
+// The entries of rows 0..7 for an index below 128 (zero for the others).
+CIPHORA_AVX2 inline __m256i LowerRows(const NibbleRows& table, __m256i index) {
+    // Blends look at bit 7: doubling moves bits 6, 5 and 4 there in turn.
+    const __m256i bit6 = _mm256_add_epi8(index, index);
+    const __m256i bit5 = _mm256_add_epi8(bit6, bit6);
+    const __m256i bit4 = _mm256_add_epi8(bit5, bit5);
     __m256i pairs[4];
-    for (int k = 0; k < 4; ++k)
-        pairs[k] = _mm256_blendv_epi8(_mm256_shuffle_epi8(table.row[first + 2 * k], index),
-                                      _mm256_shuffle_epi8(table.row[first + 2 * k + 1], index), bit4);
+    for (std::size_t k = 0; k < 4; ++k)
+        pairs[k] = _mm256_blendv_epi8(_mm256_shuffle_epi8(table.row[2 * k], index),
+                                      _mm256_shuffle_epi8(table.row[2 * k + 1], index), bit4);
     const __m256i low = _mm256_blendv_epi8(pairs[0], pairs[1], bit5);
     const __m256i high = _mm256_blendv_epi8(pairs[2], pairs[3], bit5);
     return _mm256_blendv_epi8(low, high, bit6);
 }
 
+// The entries of rows 8..15 for an index of 128 or more, given with bit 7
+// flipped (other lanes hold no meaning).
+CIPHORA_AVX2 inline __m256i UpperRows(const NibbleRows& table, __m256i flipped) {
+    const __m256i nextRow = _mm256_set1_epi8(16);
+    __m256i index = flipped;
+    __m256i entry = _mm256_shuffle_epi8(table.row[kLastRow], index);
+    for (std::size_t k = kLastRow; k-- > kFirstUpperRow;) {
+        index = _mm256_add_epi8(index, nextRow);
+        entry = _mm256_xor_si256(entry, _mm256_shuffle_epi8(table.row[k], index));
+    }
+    return entry;
+}
+
 CIPHORA_AVX2 inline __m256i Lookup(const NibbleRows& table, __m256i index) {
-    const __m256i bit4 = _mm256_slli_epi16(index, 3);
-    const __m256i bit5 = _mm256_slli_epi16(index, 2);
-    const __m256i bit6 = _mm256_slli_epi16(index, 1);
     const __m256i flipped = _mm256_xor_si256(index, _mm256_set1_epi8(static_cast<char>(0x80)));
-    return _mm256_or_si256(PickOfEight(table, 0, index, bit4, bit5, bit6),
-                           PickOfEight(table, 8, flipped, bit4, bit5, bit6));
+    return _mm256_blendv_epi8(LowerRows(table, index), UpperRows(table, flipped), index);
 }
 
 // C1 and C2 for 32 consecutive characters from the 0-based index `first`;
@@ -268,8 +322,10 @@ CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::
                                 Byte* out) {
     const NibbleRows stage0 = RowsOf(run.stage0);
     const NibbleRows fromStage1 = RowsOf(run.fromStage1);
-    DigitColumns digits;
+    const LineFormat format = LoadedLineFormat();
     alignas(32) Byte lastBatch[kBatchCodes];
+    alignas(32) Byte entering1[kBatchCodes] = {};
+    DigitColumns digits;
     while (lines > 0) {
         const std::size_t batch = std::min(lines, kBatchLines);
         const std::size_t count = batch * kCodesPerLine;
@@ -279,12 +335,18 @@ CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::
         for (std::size_t lane = 0; lane < count; lane += 32) {
             const LaneOffsets offsets = OffsetsOfLanes(run.key1, run.key2, first + lane);
             const __m256i characters = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + lane));
-            const __m256i entering1 =
-                _mm256_add_epi8(Lookup(stage0, _mm256_add_epi8(characters, offsets.c1)), offsets.c2);
-            StoreDigits(Lookup(fromStage1, entering1), digits, lane);
+            const __m256i left0 = Lookup(stage0, _mm256_add_epi8(characters, offsets.c1));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(entering1 + lane), _mm256_add_epi8(left0, offsets.c2));
+        }
+        for (std::size_t lane = 0; lane < count; lane += kPairCodes) {
+            const __m256i* entering = reinterpret_cast<const __m256i*>(entering1 + lane);
+            const __m256i codesA = Lookup(fromStage1, _mm256_load_si256(entering));
+            const __m256i codesB = Lookup(fromStage1, _mm256_load_si256(entering + 1));
+            StoreDigits(codesA, digits, lane);
+            StoreDigits(codesB, digits, lane + 32);
         }
         for (std::size_t line = 0; line < batch; ++line)
-            FormatLine(digits, line * kCodesPerLine, out + line * kLineLength);
+            FormatLine(format, digits, line * kCodesPerLine, out + line * kLineLength);
         plain += count;
         out += batch * kLineLength;
         first += count;
@@ -298,26 +360,31 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
     lines = std::min(lines, size / kLineLength);
     const NibbleRows toStage1 = RowsOf(run.toStage1);
     const NibbleRows inverse0 = RowsOf(run.inverse0);
-    alignas(32) Byte codes[kBatchCodes];
-    alignas(32) Byte lastPlain[32];
+    alignas(32) Byte codes[kBatchCodes] = {};
+    alignas(32) Byte lastPair[kPairCodes];
     std::size_t done = 0;
     while (done < lines) {
         const std::size_t batch = std::min(lines - done, kBatchLines);
         std::size_t parsed = 0;
         while (parsed < batch && ParseLineInline(text + parsed * kLineLength, codes + parsed * kCodesPerLine)) ++parsed;
         const std::size_t count = parsed * kCodesPerLine;
+        // The codes become the values that left stage 0, in place.
         for (std::size_t lane = 0; lane < count; lane += 32) {
+            __m256i* code = reinterpret_cast<__m256i*>(codes + lane);
             const LaneOffsets offsets = OffsetsOfLanes(run.key1, run.key2, first + lane);
-            const __m256i code = _mm256_load_si256(reinterpret_cast<const __m256i*>(codes + lane));
-            const __m256i leaving0 = _mm256_sub_epi8(Lookup(toStage1, code), offsets.c2);
-            const __m256i characters = _mm256_sub_epi8(Lookup(inverse0, leaving0), offsets.c1);
-            // The last vector may hold lanes past the batch.
-            if (lane + 32 <= count) {
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(plain + lane), characters);
-            } else {
-                _mm256_store_si256(reinterpret_cast<__m256i*>(lastPlain), characters);
-                std::copy(lastPlain, lastPlain + (count - lane), plain + lane);
-            }
+            _mm256_store_si256(code, _mm256_sub_epi8(Lookup(toStage1, _mm256_load_si256(code)), offsets.c2));
+        }
+        for (std::size_t lane = 0; lane < count; lane += kPairCodes) {
+            const __m256i* left0 = reinterpret_cast<const __m256i*>(codes + lane);
+            const LaneOffsets offsetsA = OffsetsOfLanes(run.key1, run.key2, first + lane);
+            const LaneOffsets offsetsB = OffsetsOfLanes(run.key1, run.key2, first + lane + 32);
+            const __m256i charactersA = _mm256_sub_epi8(Lookup(inverse0, _mm256_load_si256(left0)), offsetsA.c1);
+            const __m256i charactersB = _mm256_sub_epi8(Lookup(inverse0, _mm256_load_si256(left0 + 1)), offsetsB.c1);
+            // The last pair may hold lanes past the batch.
+            Byte* pair = lane + kPairCodes <= count ? plain + lane : lastPair;
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(pair), charactersA);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(pair + 32), charactersB);
+            if (pair == lastPair) std::copy(lastPair, lastPair + (count - lane), plain + lane);
         }
         text += parsed * kLineLength;
         plain += count;
@@ -331,7 +398,7 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
 }  // namespace
 
 static_assert(kStepCodesMultiple % kCodesPerLine == 0, "a line is a step");
-static_assert(kBatchCodes % 32 == 0, "a batch is whole vectors");
+static_assert(kBatchCodes % kPairCodes == 0, "a batch is whole pairs of vectors");
 const VectorKernel kKernel{kCodesPerLine, EncipherLines, DecipherLines};
 
 }  // namespace ciphora::avx2
