@@ -26,7 +26,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/main/ciphora" "$work/"
 floor="$build/benchmarks/ciphora-floor"
 cd "$work"
-printf '117032209004188\n' > key
+(umask 077 && printf '117032209004188\n' > key)
 read -r -a kernels <<<"$(./ciphora --version | sed -n 's/.*this processor has \(.*\))/\1/p')"
 
 # Fresh memory pages are much slower to fault in than reused ones: write and

@@ -289,16 +289,22 @@ bool Available() {
 
 namespace {
 
-CIPHORA_AVX2 inline bool ParseLineInline(const Byte* text, Byte* codes) {
+// Bytes that reading a line writes past its 20 codes; the next line's codes
+// overwrite them.
+constexpr std::size_t kParseSpill = 6;
+
+// The 20 codes of the line at `text` into `codes`, which has room for
+// kParseSpill bytes more; false, with nothing written, where the line is not
+// canonical.
+CIPHORA_AVX2 inline bool ParseLineInto(const Byte* text, Byte* codes) {
     if (text[60] != '\r' || text[61] != '\n') return false;
     const __m256i zero = _mm256_set1_epi8('0');
     const __m256i digitsA = _mm256_sub_epi8(LoadPieces(text, 0, 2), zero);
     const __m256i digitsB = _mm256_sub_epi8(LoadPieces(text, 1, 3), zero);
-    if (!AreDigits(digitsA, kPieceDigits) || !AreDigits(digitsB, kPieceDigits)) return false;
+    if (!AreDigits(_mm256_max_epu8(digitsA, digitsB), kPieceDigits)) return false;
     const __m256i codesA = PieceCodes(digitsA);
     const __m256i codesB = PieceCodes(digitsB);
-    const __m256i tooBig = _mm256_or_si256(_mm256_cmpgt_epi16(codesA, _mm256_set1_epi16(255)),
-                                           _mm256_cmpgt_epi16(codesB, _mm256_set1_epi16(255)));
+    const __m256i tooBig = _mm256_cmpgt_epi16(_mm256_max_epu16(codesA, codesB), _mm256_set1_epi16(255));
     if ((static_cast<std::uint32_t>(_mm256_movemask_epi8(tooBig)) & kPieceCodeBytes) != 0) return false;
     // Per half: A's five codes in bytes 0..4, B's in bytes 8..12.
     const __m256i packed = _mm256_packus_epi16(codesA, codesB);
@@ -306,15 +312,18 @@ CIPHORA_AVX2 inline bool ParseLineInline(const Byte* text, Byte* codes) {
         _mm256_shuffle_epi8(packed, _mm256_setr_epi8(0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1,  //
                                                      0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm256_castsi256_si128(inOrder));
-    alignas(16) Byte upper[16];
-    _mm_store_si128(reinterpret_cast<__m128i*>(upper), _mm256_extracti128_si256(inOrder, 1));
-    std::copy(upper, upper + 10, codes + 10);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + 10), _mm256_extracti128_si256(inOrder, 1));
     return true;
 }
 
 }  // namespace
 
-CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) { return ParseLineInline(text, codes); }
+CIPHORA_AVX2 bool ParseLine(const Byte* text, Byte* codes) {
+    Byte withSpill[kCodesPerLine + kParseSpill];
+    if (!ParseLineInto(text, withSpill)) return false;
+    std::copy_n(withSpill, kCodesPerLine, codes);
+    return true;
+}
 
 namespace {
 
@@ -360,13 +369,13 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
     lines = std::min(lines, size / kLineLength);
     const NibbleRows toStage1 = RowsOf(run.toStage1);
     const NibbleRows inverse0 = RowsOf(run.inverse0);
-    alignas(32) Byte codes[kBatchCodes] = {};
+    alignas(32) Byte codes[kBatchCodes + kParseSpill] = {};
     alignas(32) Byte lastPair[kPairCodes];
     std::size_t done = 0;
     while (done < lines) {
         const std::size_t batch = std::min(lines - done, kBatchLines);
         std::size_t parsed = 0;
-        while (parsed < batch && ParseLineInline(text + parsed * kLineLength, codes + parsed * kCodesPerLine)) ++parsed;
+        while (parsed < batch && ParseLineInto(text + parsed * kLineLength, codes + parsed * kCodesPerLine)) ++parsed;
         const std::size_t count = parsed * kCodesPerLine;
         // The codes become the values that left stage 0, in place.
         for (std::size_t lane = 0; lane < count; lane += 32) {
