@@ -293,27 +293,78 @@ namespace {
 // overwrite them.
 constexpr std::size_t kParseSpill = 6;
 
-// The 20 codes of the line at `text` into `codes`, which has room for
-// kParseSpill bytes more; false, with nothing written, where the line is not
-// canonical.
-CIPHORA_AVX2 inline bool ParseLineInto(const Byte* text, Byte* codes) {
-    if (text[60] != '\r' || text[61] != '\n') return false;
+// A line read as if it were canonical, with what tells whether it is.
+struct LineRead {
+    __m256i largestDigit;  // per byte, of the digit values of both vectors
+    __m256i largestCode;   // per 16-bit lane, of the codes of both vectors
+    __m256i codes;         // codes 0..9 in the lower half, 10..19 in the upper
+};
+
+CIPHORA_AVX2 inline LineRead ReadLine(const Byte* text) {
     const __m256i zero = _mm256_set1_epi8('0');
     const __m256i digitsA = _mm256_sub_epi8(LoadPieces(text, 0, 2), zero);
     const __m256i digitsB = _mm256_sub_epi8(LoadPieces(text, 1, 3), zero);
-    if (!AreDigits(_mm256_max_epu8(digitsA, digitsB), kPieceDigits)) return false;
     const __m256i codesA = PieceCodes(digitsA);
     const __m256i codesB = PieceCodes(digitsB);
-    const __m256i tooBig = _mm256_cmpgt_epi16(_mm256_max_epu16(codesA, codesB), _mm256_set1_epi16(255));
-    if ((static_cast<std::uint32_t>(_mm256_movemask_epi8(tooBig)) & kPieceCodeBytes) != 0) return false;
     // Per half: A's five codes in bytes 0..4, B's in bytes 8..12.
     const __m256i packed = _mm256_packus_epi16(codesA, codesB);
     const __m256i inOrder =
         _mm256_shuffle_epi8(packed, _mm256_setr_epi8(0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1,  //
                                                      0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm256_castsi256_si128(inOrder));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + 10), _mm256_extracti128_si256(inOrder, 1));
+    return {_mm256_max_epu8(digitsA, digitsB), _mm256_max_epu16(codesA, codesB), inOrder};
+}
+
+// Whether the bytes of a line's break differ from CR LF: zero when they agree.
+inline std::uint16_t BreakDifference(const Byte* text) {
+    constexpr std::uint16_t kCrLf = '\r' | '\n' << 8;  // as x86 loads it
+    std::uint16_t lineBreak;
+    std::memcpy(&lineBreak, text + kLineLength - 2, sizeof lineBreak);
+    return lineBreak ^ kCrLf;
+}
+
+CIPHORA_AVX2 inline bool AllFit(std::uint16_t breakDifference, __m256i largestDigit, __m256i largestCode) {
+    const __m256i tooBig = _mm256_cmpgt_epi16(largestCode, _mm256_set1_epi16(255));
+    return breakDifference == 0 && AreDigits(largestDigit, kPieceDigits) &&
+           (static_cast<std::uint32_t>(_mm256_movemask_epi8(tooBig)) & kPieceCodeBytes) == 0;
+}
+
+// Writes the 20 codes and kParseSpill bytes more.
+CIPHORA_AVX2 inline void StoreCodes(__m256i codes, Byte* at) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(codes));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 10), _mm256_extracti128_si256(codes, 1));
+}
+
+// The 20 codes of the line at `text` into `codes`, which has room for
+// kParseSpill bytes more; false, with nothing written, where the line is not
+// canonical.
+CIPHORA_AVX2 inline bool ParseLineInto(const Byte* text, Byte* codes) {
+    const LineRead line = ReadLine(text);
+    if (!AllFit(BreakDifference(text), line.largestDigit, line.largestCode)) return false;
+    StoreCodes(line.codes, codes);
     return true;
+}
+
+// The codes of `lines` lines into `codes` (with room for kParseSpill bytes
+// more); returns how many lines from the first are canonical, whose codes
+// are then in place. The lines are checked together, and a batch that has a
+// line that is not canonical is read again line by line to find it.
+CIPHORA_AVX2 inline std::size_t ParseLines(const Byte* text, std::size_t lines, Byte* codes) {
+    std::uint16_t breakDifference = 0;
+    __m256i largestDigit = _mm256_setzero_si256();
+    __m256i largestCode = _mm256_setzero_si256();
+    for (std::size_t line = 0; line < lines; ++line) {
+        const Byte* at = text + line * kLineLength;
+        const LineRead read = ReadLine(at);
+        breakDifference |= BreakDifference(at);
+        largestDigit = _mm256_max_epu8(largestDigit, read.largestDigit);
+        largestCode = _mm256_max_epu16(largestCode, read.largestCode);
+        StoreCodes(read.codes, codes + line * kCodesPerLine);
+    }
+    if (AllFit(breakDifference, largestDigit, largestCode)) return lines;
+    std::size_t canonical = 0;
+    while (canonical < lines && ParseLineInto(text + canonical * kLineLength, codes + canonical * kCodesPerLine))
+        ++canonical;
+    return canonical;
 }
 
 }  // namespace
@@ -363,7 +414,8 @@ CIPHORA_AVX2 void EncipherLines(const EncipherRun& run, const Byte* plain, std::
     }
 }
 
-// Stops at the first line that is not canonical and reads nothing past it.
+// Stops at the first line that is not canonical; reads no further than the
+// batch of lines that holds it.
 CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text, std::size_t size, std::size_t lines,
                                        std::uint64_t first, Byte* plain) {
     lines = std::min(lines, size / kLineLength);
@@ -374,8 +426,7 @@ CIPHORA_AVX2 std::size_t DecipherLines(const DecipherRun& run, const Byte* text,
     std::size_t done = 0;
     while (done < lines) {
         const std::size_t batch = std::min(lines - done, kBatchLines);
-        std::size_t parsed = 0;
-        while (parsed < batch && ParseLineInto(text + parsed * kLineLength, codes + parsed * kCodesPerLine)) ++parsed;
+        const std::size_t parsed = ParseLines(text, batch, codes);
         const std::size_t count = parsed * kCodesPerLine;
         // The codes become the values that left stage 0, in place.
         for (std::size_t lane = 0; lane < count; lane += 32) {

@@ -64,12 +64,13 @@ TEST_P(KernelPathsTest, EncipheringIsTheSameOnEveryPath) {
     }
 }
 
-// Cipher text in the canonical layout with a few lines spoiled in the given way.
+// Cipher text in the canonical layout with a few lines spoiled in the given
+// way, at a digit or at the line break.
 std::string Spoiled(const std::string& canonical, const std::string& spoil, std::mt19937& random) {
     std::string text = canonical;
     for (int i = 0; i < 3; ++i) {
         const std::size_t line = random() % (text.size() / kLineLength);
-        text.replace(line * kLineLength + random() % 60, spoil.size(), spoil);
+        text.replace(line * kLineLength + random() % kLineLength, spoil.size(), spoil);
     }
     return text;
 }
