@@ -22,8 +22,9 @@ namespace {
 // A batch passes through its two lookups in two loops, the second taking
 // two vectors at a time: the stages of one vector depend on each other from
 // start to end, and the processor can overlap only so much of that chain
-// with the next vector's. The pairs read up to a whole pair past the codes of
-// a short batch, into bytes that are set and never written out.
+// with the next vector's. A pair may reach past the codes of a short batch:
+// the bytes there hold earlier values, never indeterminate ones, and what
+// comes of them is not written out.
 constexpr std::size_t kBatchLines = 16;
 constexpr std::size_t kBatchCodes = kBatchLines * kCodesPerLine;
 constexpr std::size_t kPairCodes = 64;
